@@ -1,0 +1,43 @@
+# Three builds of one tree: the 32-bit deliverables, the 64-bit build that the
+# tests run under wine64, and the native host tools.
+JOBS ?= $(shell nproc)
+BUILD := build
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all deps win32 win64 host dist test clean
+
+all: deps dist
+
+deps:
+	@tools/install-deps.sh
+
+# Configuring every time is cheap and picks up newly added subdirectories.
+win32:
+	@cmake -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DTARVO_BUILD_TESTS=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-i686.cmake >/dev/null
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+win64:
+	@cmake -S . -B $(BUILD)/win64 $(CMAKE_FLAGS) \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-x86_64.cmake >/dev/null
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+host:
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/host $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD)/host -j $(JOBS)
+
+dist: win32 win64 host
+	@mkdir -p dist/win32 dist/win64 dist/host
+	@for p in install areacap; do \
+	  if [ -f $(BUILD)/win32/bin/$$p.exe ]; then cp $(BUILD)/win32/bin/$$p.exe dist/win32/; fi; \
+	  if [ -f $(BUILD)/win64/bin/$$p.exe ]; then cp $(BUILD)/win64/bin/$$p.exe dist/win64/; fi; \
+	done
+	@for p in arjx; do \
+	  if [ -f $(BUILD)/host/bin/$$p ]; then cp $(BUILD)/host/bin/$$p dist/host/; fi; \
+	done
+
+test: all
+	tools/run-tests.sh
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,42 @@
+#include "install/shell/install_status.h"
+
+#include <cstring>
+
+HWND mainWindow = nullptr;
+ScreenMetricsRecord ScreenMetrics = {0, 0, 0, 0};
+bool pumpEnabled = false;
+HWND infoPanel = nullptr;
+char finishMessage[FINISH_MESSAGE_SIZE] = "";
+bool cancelRequested = false;
+
+bool RunPendingMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // No keyboard translation or dialog-key handling here: the long step
+        // only lets painting, buttons and prompts run.
+        DispatchMessageA(&msg);
+        if (msg.message == WM_INSTALL_FINISH && msg.hwnd == mainWindow && mainWindow != nullptr)
+            return false;
+    }
+    return true;
+}
+
+void SetFinishMessage(const char* text)
+{
+    if (text == nullptr)
+        text = "";
+    size_t n = strlen(text);
+    if (n > FINISH_MESSAGE_SIZE - 1)
+        n = FINISH_MESSAGE_SIZE - 1;
+    memcpy(finishMessage, text, n);
+    finishMessage[n] = '\0';
+}
+
+void ReadScreenMetrics()
+{
+    ScreenMetrics.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    ScreenMetrics.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    ScreenMetrics.frameWidth = GetSystemMetrics(SM_CXFRAME);
+    ScreenMetrics.frameHeight = GetSystemMetrics(SM_CYFRAME);
+}

@@ -1,0 +1,36 @@
+// Process-wide installation status shared by the main window and the long
+// steps (archive decoding, reading, writing), and the message pump through
+// which those steps let queued messages run between pieces of work.
+#pragma once
+#include <windows.h>
+
+// Ends the installation; wParam: 1 success, 0 failure or cancel, -1 options
+// dialog cancelled. Posted to the main window by the steps and by Cancel.
+const UINT WM_INSTALL_FINISH = WM_USER + 202;  // 1226
+
+struct ScreenMetricsRecord {
+    int screenWidth;   // SM_CXSCREEN
+    int screenHeight;  // SM_CYSCREEN
+    int frameWidth;    // SM_CXFRAME
+    int frameHeight;   // SM_CYFRAME
+};
+
+const int FINISH_MESSAGE_SIZE = 256;
+
+extern HWND mainWindow;               // the "InstWind" window, null until created
+extern ScreenMetricsRecord ScreenMetrics;
+extern bool pumpEnabled;              // true only while the main message loop runs
+extern HWND infoPanel;                // modeless "InstInfo" panel, null when absent
+extern char finishMessage[FINISH_MESSAGE_SIZE];  // reason of an unsuccessful end
+extern bool cancelRequested;          // set when the pump saw the end; never cleared
+
+// Lets every queued message of the thread run. Returns false at once when one
+// of them was WM_INSTALL_FINISH for the main window (later messages stay
+// queued), true when the queue was emptied without one.
+bool RunPendingMessages();
+
+// Copies text into finishMessage, cut to its 255 characters.
+void SetFinishMessage(const char* text);
+
+// Reads the four screen values once at start-up.
+void ReadScreenMetrics();

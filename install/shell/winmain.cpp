@@ -1,0 +1,3 @@
+// Temporary entry: replaced by the real start-up.
+#include <windows.h>
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }

@@ -2,10 +2,12 @@
 # Runs every test: the Windows tests of the x86_64 build under wine64 on a
 # private X display and Wine prefix, then the native tests of the host build.
 # Prints each ctest summary and a closing total; exits non-zero on any failure.
-# WIN64_BUILD and HOST_BUILD choose other build trees (an empty value skips
+# The 32-bit build's own checks (no Wine) run first.
+# WIN32_BUILD, WIN64_BUILD and HOST_BUILD choose other build trees (an empty value skips
 # that tree); extra arguments go to both ctest runs (for example -R name).
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
+WIN32="${WIN32_BUILD-$top/build/win32}"
 WIN64="${WIN64_BUILD-$top/build/win64}"
 HOST="${HOST_BUILD-$top/build/host}"
 WINEPREFIX="${WIN64:-$top/build/win64}/wineprefix"
@@ -37,6 +39,8 @@ run_ctest() {
     fi
     rm -f "$log"
 }
+[ -n "${WIN64_BUILD+set}${HOST_BUILD+set}" ] && [ -z "${WIN32_BUILD+set}" ] && WIN32=""
+run_ctest "$WIN32"
 run_ctest "$WIN64"
 run_ctest "$HOST"
 echo "total: $passed passed, $failed failed"

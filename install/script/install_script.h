@@ -83,6 +83,10 @@ extern InstallScriptRecord InstallScript;
 // shown, every table is released and the result is false.
 bool LoadInstallScript(const char* commandLine);
 
+// Part of loading: sets scriptPath to install.ini in the directory named by
+// the command line, else beside the program; shows its own message on failure.
+bool LocateScript(const char* commandLine);
+
 // Copies the script's speed level into the transfer sizes.
 void ApplySpeedLevel();
 

@@ -1,0 +1,4 @@
+#include "areacap/app_state.h"
+
+HINSTANCE appInstance;
+HWND commandWindow;

@@ -92,3 +92,7 @@ void ApplySpeedLevel();
 
 // Releases every entry table that exists.
 void FreeInstallScript();
+
+// Test seam: only the next `allocations` table allocations succeed, the rest
+// fail as if memory were exhausted; -1 (the default) lets all succeed.
+void SetScriptAllocationLimit(int allocations);

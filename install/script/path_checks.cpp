@@ -1,0 +1,234 @@
+#include "install/script/path_checks.h"
+
+#include <windows.h>
+#include <cstring>
+
+#include "install/script/install_script.h"
+
+// The platform parse holds 127 characters and its terminating zero.
+const int PARSED_SIZE = sizeof(((OFSTRUCT*)nullptr)->szPathName);
+const char PROBE_NAME[] = "a.a";
+const int PROBE_LENGTH = 3;
+
+bool IsBlank(const char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text != ' ')
+            return false;
+    }
+    return true;
+}
+
+bool HasNoControlChars(const char* text)
+{
+    for (; *text != '\0'; ++text) {
+        unsigned char c = static_cast<unsigned char>(*text);
+        if (c < 0x20)
+            return false;
+    }
+    return true;
+}
+
+bool IsAllZeros(const char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text != '0')
+            return false;
+    }
+    return true;
+}
+
+bool IsAllDigits(const char* text)
+{
+    // The platform classifies a few non-ASCII characters (superscripts) as
+    // digits too; the integer reader would not read them, so only 0..9 pass.
+    for (; *text != '\0'; ++text) {
+        if (!IsCharAlphaNumericA(*text) || IsCharAlphaA(*text) || *text < '0' || *text > '9')
+            return false;
+    }
+    return true;
+}
+
+// Copies src into a buffer of size bytes; false (dst untouched) when it does
+// not fit.
+static bool CopyBounded(char* dst, const char* src, size_t size)
+{
+    size_t length = strlen(src);
+    if (length >= size)
+        return false;
+    memcpy(dst, src, length + 1);
+    return true;
+}
+
+bool CheckDrive(const char* path)
+{
+    char root[PATH_SIZE + 1];
+    const char* colon = strchr(path, ':');
+    if (colon == nullptr)
+        return true;
+    size_t length = static_cast<size_t>(colon - path) + 1;
+    if (length + 1 >= sizeof(root))
+        return false;
+    memcpy(root, path, length);
+    root[length] = '\\';
+    root[length + 1] = '\0';
+    UINT type = GetDriveTypeA(root);
+    return type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
+}
+
+// Has the platform turn path into a fully qualified name without opening
+// anything; false when it fails or the result would exceed 127 characters.
+static bool ParseFileName(const char* path, char* parsed)
+{
+    OFSTRUCT ofs = {};
+    ofs.cBytes = sizeof(ofs);
+    if (OpenFile(path, &ofs, OF_PARSE) == HFILE_ERROR)
+        return false;
+    ofs.szPathName[PARSED_SIZE - 1] = '\0';
+    return CopyBounded(parsed, ofs.szPathName, PARSED_SIZE);
+}
+
+bool QualifyDirectory(char* path, bool checkDrive)
+{
+    char probe[PATH_SIZE + 1 + PROBE_LENGTH];
+    size_t length = strlen(path);
+    if (length >= PATH_SIZE)
+        return false;
+    memcpy(probe, path, length + 1);
+    if (length > 0 && probe[length - 1] != '\\' && probe[length - 1] != ':')
+        probe[length++] = '\\';
+    memcpy(probe + length, PROBE_NAME, PROBE_LENGTH + 1);
+
+    char parsed[PARSED_SIZE];
+    if (!ParseFileName(probe, parsed))
+        return false;
+    size_t parsedLength = strlen(parsed);
+    // The result must still end in a backslash and the probe name.
+    if (parsedLength < PROBE_LENGTH + 1 || parsed[parsedLength - PROBE_LENGTH - 1] != '\\' ||
+        lstrcmpiA(parsed + parsedLength - PROBE_LENGTH, PROBE_NAME) != 0)
+        return false;
+    parsed[parsedLength - PROBE_LENGTH] = '\0';
+    memcpy(path, parsed, parsedLength - PROBE_LENGTH + 1);
+    return !checkDrive || CheckDrive(path);
+}
+
+bool DirectoryExists(char* path)
+{
+    if (!QualifyDirectory(path, true))
+        return false;
+    char pattern[QUALIFIED_DIR_SIZE + 3];
+    size_t length = strlen(path);
+    memcpy(pattern, path, length);
+    memcpy(pattern + length, "*.*", 4);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+static bool IsExistingDirectory(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateDirectoryPath(char* path)
+{
+    for (size_t i = 0; path[i] != '\0'; ++i) {
+        if (path[i] != '\\' && path[i] != '/')
+            continue;
+        path[i] = '\\';
+        char work[PATH_SIZE];
+        if (i + 1 >= sizeof(work))
+            return false;
+        memcpy(work, path, i + 1);
+        work[i + 1] = '\0';
+        if (!QualifyDirectory(work, true))
+            return false;
+        if (DirectoryExists(work))
+            continue;
+        // An existing directory in which nothing is found (the root of an
+        // empty medium) is not created again.
+        if (IsExistingDirectory(work))
+            continue;
+        size_t length = strlen(work);
+        if (length > 0 && work[length - 1] == '\\')
+            work[length - 1] = '\0';
+        if (!CreateDirectoryA(work, nullptr))
+            return false;
+    }
+    return true;
+}
+
+// The directory part (up to and including the last backslash) of the parsed
+// Windows directory directly followed by name.
+static bool ParsedDirectoryPart(const char* windows, const char* name, char* part)
+{
+    char joined[2 * PATH_SIZE];
+    size_t windowsLength = strlen(windows);
+    size_t nameLength = strlen(name);
+    if (windowsLength + nameLength >= sizeof(joined))
+        return false;
+    memcpy(joined, windows, windowsLength);
+    memcpy(joined + windowsLength, name, nameLength + 1);
+    if (!ParseFileName(joined, part))
+        return false;
+    char* last = strrchr(part, '\\');
+    if (last != nullptr)
+        last[1] = '\0';
+    else
+        part[0] = '\0';
+    return true;
+}
+
+bool IsBareFileName(const char* name)
+{
+    // A colon names a drive or a stream, which the parse below would not
+    // always notice.
+    if (strchr(name, ':') != nullptr)
+        return false;
+    char windows[PATH_SIZE];
+    UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
+    if (length == 0 || length >= sizeof(windows))
+        return false;
+    char withName[PARSED_SIZE];
+    char withProbe[PARSED_SIZE];
+    if (!ParsedDirectoryPart(windows, name, withName))
+        return false;
+    if (!ParsedDirectoryPart(windows, PROBE_NAME, withProbe))
+        withProbe[0] = '\0';
+    return lstrcmpiA(withName, withProbe) == 0;
+}
+
+int32_t GetFileSizeByName(const char* path)
+{
+    HFILE file = _lopen(path, OF_READ | OF_SHARE_DENY_WRITE);
+    if (file == HFILE_ERROR)
+        return -1;
+    LONG size = _llseek(file, 0, 2);
+    _lclose(file);
+    if (size == HFILE_ERROR)
+        return -1;
+    return size;
+}
+
+bool SetFileTimeAndAttributes(const char* path, uint32_t dosDateTime, uint16_t attributes,
+                              bool applyAttributes)
+{
+    FILETIME time;
+    if (!DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &time))
+        return false;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BOOL stamped = SetFileTime(file, &time, &time, &time);
+    CloseHandle(file);
+    if (!stamped)
+        return false;
+    if (applyAttributes && !SetFileAttributesA(path, attributes))
+        return false;
+    return true;
+}

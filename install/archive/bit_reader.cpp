@@ -1,0 +1,54 @@
+#include "install/archive/bit_reader.h"
+
+#include "install/archive/archive_seam.h"
+#include "install/archive/arj_header.h"
+
+BitReaderState bitReader;
+static uint8_t bitInput[BIT_INPUT_SIZE];
+
+bool RefillBits(BitReaderState& s, int need)
+{
+    while (s.count <= 56) {
+        if (s.next == s.end) {
+            int32_t left = EntryHeader.remainingCompressed;
+            if (left <= 0) {
+                // Past the entry's data: the stream continues with zero bits,
+                // which are already in place below `count`.
+                s.count = 64;
+                return true;
+            }
+            int want = left < BIT_INPUT_SIZE ? left : BIT_INPUT_SIZE;
+            int got = ReadCached(s.archive, bitInput, want);
+            if (got <= 0 || got > want) {
+                s.failed = true;
+                return false;
+            }
+            EntryHeader.remainingCompressed -= got;
+            s.next = bitInput;
+            s.end = bitInput + got;
+        }
+        s.bits |= (uint64_t)*s.next++ << (56 - s.count);
+        s.count += 8;
+    }
+    return s.count >= need;
+}
+
+bool InitBitReader(int archive)
+{
+    bitReader.bits = 0;
+    bitReader.count = 0;
+    bitReader.next = bitInput;
+    bitReader.end = bitInput;
+    bitReader.archive = archive;
+    bitReader.failed = false;
+    return RefillBits(bitReader, 16);
+}
+
+bool FinishBitReader()
+{
+    int32_t left = EntryHeader.remainingCompressed;
+    if (left <= 0)
+        return true;
+    EntryHeader.remainingCompressed = 0;
+    return SeekCached(bitReader.archive, left, 1) != -1;
+}

@@ -1,0 +1,79 @@
+// Most-significant-bit-first reader of an entry's compressed data. It takes
+// bytes from the archive only while the entry has some left
+// (EntryHeader.remainingCompressed) and supplies zero bits after that, so it
+// never reads past the entry. Bits are held in a 64-bit register whose top
+// bit is the next stream bit; the decoders keep a copy of it in locals in
+// their inner loops. Portable.
+#pragma once
+#include <cstdint>
+
+const int BIT_INPUT_SIZE = 16384;
+
+struct BitReaderState {
+    uint64_t bits;        // next stream bits from bit 63 down; zero below `count`
+    int count;            // valid bits in `bits`
+    const uint8_t* next;  // input bytes read but not yet in `bits`
+    const uint8_t* end;
+    int archive;
+    bool failed;          // a read failed
+};
+
+extern BitReaderState bitReader;
+
+// Clears the reader and loads the first bits of the entry's data.
+bool InitBitReader(int archive);
+
+// Loads bits until at least `need` (at most 57) are valid; false when a read
+// failed first. Zero bits follow the end of the entry's data.
+bool RefillBits(BitReaderState& s, int need);
+
+// After decoding: moves the archive past any data the decoder left, so the
+// next header follows. False when the archive ends before that.
+bool FinishBitReader();
+
+// Fast refill for the inner loops: when eight input bytes are at hand, loads
+// whole bytes until 57 or more bits are valid.
+inline bool NeedBits(BitReaderState& s, int need)
+{
+    if (s.count >= need)
+        return true;
+    if (s.end - s.next >= 8) {
+        const uint8_t* p = s.next;
+        uint64_t w = (uint64_t)p[0] << 56 | (uint64_t)p[1] << 48 | (uint64_t)p[2] << 40 |
+                     (uint64_t)p[3] << 32 | (uint64_t)p[4] << 24 | (uint64_t)p[5] << 16 |
+                     (uint64_t)p[6] << 8 | (uint64_t)p[7];
+        int add = (63 - s.count) >> 3;
+        int total = s.count + add * 8;
+        s.bits |= (w >> s.count) & (~(uint64_t)0 << (64 - total));
+        s.next += add;
+        s.count = total;
+        return true;
+    }
+    return RefillBits(s, need);
+}
+
+// The next n bits (1..32) without consuming them; NeedBits(n) first.
+inline uint32_t PeekBits(const BitReaderState& s, int n)
+{
+    return (uint32_t)(s.bits >> (64 - n));
+}
+
+inline void DropBits(BitReaderState& s, int n)
+{
+    s.bits <<= n;
+    s.count -= n;
+}
+
+// Reads n bits (0..25); sets `failed` and returns 0 when the data ran out.
+inline uint32_t GetBits(BitReaderState& s, int n)
+{
+    if (n == 0)
+        return 0;
+    if (!NeedBits(s, n)) {
+        s.failed = true;
+        return 0;
+    }
+    uint32_t v = PeekBits(s, n);
+    DropBits(s, n);
+    return v;
+}

@@ -1,0 +1,246 @@
+#include "install/archive/cached_file.h"
+
+#include <cstring>
+
+#include "install/archive/ceil_div.h"
+#include "install/archive/global_block.h"
+#include "install/script/transfer_sizes.h"
+#include "install/shell/install_status.h"
+
+static HGLOBAL cachedFilesBlock = nullptr;   // the records, kept locked
+static CachedFile* cachedFiles = nullptr;
+static int cachedFileCount = 0;
+
+static const int MIN_CACHE_SIZE = 16;
+static const int MAX_CACHE_SIZE = 32767;
+
+int CachedFileCount()
+{
+    return cachedFileCount;
+}
+
+static CachedFile* FindCachedFile(int handle)
+{
+    for (int i = 0; i < cachedFileCount; ++i) {
+        if (cachedFiles[i].handle == handle)
+            return &cachedFiles[i];
+    }
+    return nullptr;
+}
+
+// Resizes the records block to hold `count` records; the old block stays as
+// it was when that fails.
+static bool ResizeRecords(int count)
+{
+    SIZE_T bytes = (SIZE_T)count * sizeof(CachedFile);
+    if (cachedFilesBlock == nullptr) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+        if (block == nullptr)
+            return false;
+        void* address = GlobalLock(block);
+        if (address == nullptr) {
+            GlobalFree(block);
+            return false;
+        }
+        cachedFilesBlock = block;
+        cachedFiles = static_cast<CachedFile*>(address);
+        return true;
+    }
+    GlobalUnlock(cachedFilesBlock);
+    HGLOBAL block = GlobalReAlloc(cachedFilesBlock, bytes, GMEM_MOVEABLE | GMEM_ZEROINIT);
+    bool resized = block != nullptr;
+    if (resized)
+        cachedFilesBlock = block;
+    cachedFiles = static_cast<CachedFile*>(GlobalLock(cachedFilesBlock));
+    return resized && cachedFiles != nullptr;
+}
+
+HGLOBAL AllocCacheBuffer(int requestedSize)
+{
+    int n = requestedSize;
+    if (n < MIN_CACHE_SIZE)
+        n = MIN_CACHE_SIZE;
+    if (n > MAX_CACHE_SIZE)
+        n = MAX_CACHE_SIZE;
+    for (; n >= MIN_CACHE_SIZE; n /= 2) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)n);
+        if (block != nullptr)
+            return block;
+    }
+    return nullptr;
+}
+
+int OpenCached(const char* path, int mode, int cacheSize)
+{
+    HFILE handle = _lopen(path, mode | OF_SHARE_DENY_WRITE);
+    if (handle == HFILE_ERROR)
+        return -1;
+    if ((mode & 3) != 0 || cacheSize <= 0)
+        return handle;
+
+    LONG size = _llseek(handle, 0, 2);
+    if (size == HFILE_ERROR)
+        return handle;
+
+    HGLOBAL memory = AllocCacheBuffer(size < cacheSize ? (int)size : cacheSize);
+    if (memory != nullptr) {
+        BYTE* address = static_cast<BYTE*>(GlobalLock(memory));
+        if (address != nullptr && ResizeRecords(cachedFileCount + 1)) {
+            CachedFile& f = cachedFiles[cachedFileCount++];
+            f.handle = handle;
+            f.size = (int)size;
+            f.position = 0;
+            f.memory = memory;
+            f.address = address;
+            f.cacheSize = (int)GlobalSize(memory);
+            f.cachedOffset = -1;
+            return handle;
+        }
+        ReleaseGlobalBlock(memory);
+    }
+    // Without a cache the platform position is the read position.
+    _llseek(handle, 0, 0);
+    return handle;
+}
+
+int CloseCached(int handle)
+{
+    CachedFile* f = FindCachedFile(handle);
+    int result = _lclose(handle);
+    if (f == nullptr)
+        return result == HFILE_ERROR ? -1 : result;
+    ReleaseGlobalBlock(f->memory);
+    int index = (int)(f - cachedFiles);
+    memmove(&cachedFiles[index], &cachedFiles[index + 1],
+            (size_t)(cachedFileCount - index - 1) * sizeof(CachedFile));
+    --cachedFileCount;
+    if (cachedFileCount == 0) {
+        ReleaseGlobalBlock(cachedFilesBlock);
+        cachedFilesBlock = nullptr;
+        cachedFiles = nullptr;
+    } else {
+        ResizeRecords(cachedFileCount);  // a block that cannot shrink stays larger
+    }
+    return result == HFILE_ERROR ? -1 : result;
+}
+
+int ReadInPieces(int handle, void* buffer, int count)
+{
+    if (!pumpEnabled)
+        return (int)_lread(handle, buffer, (UINT)count);
+    int piece = readPieceSize > 0 ? readPieceSize : 1;
+    int pieces = CeilDiv(count, piece);
+    char* out = static_cast<char*>(buffer);
+    for (int i = 0; i < pieces; ++i) {
+        int n = i == pieces - 1 ? count - i * piece : piece;
+        if (!RunPendingMessages()) {
+            cancelRequested = true;
+            return -1;
+        }
+        if ((int)_lread(handle, out + i * piece, (UINT)n) != n)
+            return -1;
+    }
+    return count;
+}
+
+// Copies k bytes out of the cache from index `from`, letting messages run
+// before every byte whose index in the block is a multiple of the interval.
+static bool CopyFromCache(const CachedFile& f, int from, char* out, int k)
+{
+    if (!pumpEnabled) {
+        memcpy(out, f.address + from, (size_t)k);
+        return true;
+    }
+    int interval = bufferedReadPumpInterval > 0 ? bufferedReadPumpInterval : 1;
+    int index = from;
+    int end = from + k;
+    while (index < end) {
+        if (index % interval == 0 && !RunPendingMessages()) {
+            cancelRequested = true;
+            return false;
+        }
+        int next = (index / interval + 1) * interval;
+        if (next > end)
+            next = end;
+        memcpy(out + (index - from), f.address + index, (size_t)(next - index));
+        index = next;
+    }
+    return true;
+}
+
+int ReadCached(int handle, void* buffer, int count)
+{
+    if (count == -1)
+        return -1;
+    CachedFile* f = FindCachedFile(handle);
+    if (f == nullptr)
+        return ReadInPieces(handle, buffer, count);
+    if (count < 0)
+        return -1;
+    if (count > f->size - f->position)
+        count = f->size - f->position;
+
+    char* out = static_cast<char*>(buffer);
+    int k = 0;
+    if (f->cachedOffset != -1 && f->cachedOffset <= f->position &&
+        f->position < f->cachedOffset + f->cacheSize) {
+        k = f->cachedOffset + f->cacheSize - f->position;
+        if (k > count)
+            k = count;
+        if (!CopyFromCache(*f, f->position - f->cachedOffset, out, k))
+            return -1;
+        out += k;
+    }
+    if (k == count) {
+        f->position += count;
+        return count;
+    }
+
+    int rest = count - k;
+    int from = f->position + k;
+    if (_llseek(handle, from, 0) == HFILE_ERROR)
+        return -1;
+    if (rest > f->cacheSize) {
+        if (ReadInPieces(handle, out, rest) != rest)
+            return -1;
+    } else {
+        int fill = f->size - from;
+        if (fill > f->cacheSize)
+            fill = f->cacheSize;
+        if (ReadInPieces(handle, f->address, fill) != fill)
+            return -1;
+        f->cachedOffset = from;
+        if (!CopyFromCache(*f, 0, out, rest))
+            return -1;
+    }
+    f->position += count;
+    return count;
+}
+
+int SeekCached(int handle, int offset, int origin)
+{
+    if (origin < 0 || origin > 2)
+        return -1;
+    CachedFile* f = FindCachedFile(handle);
+    if (f == nullptr) {
+        LONG r = _llseek(handle, offset, origin);
+        return r == HFILE_ERROR ? -1 : (int)r;
+    }
+    long long target = origin == 0 ? offset : origin == 1 ? (long long)f->position + offset : f->size;
+    if (target < 0 || target > f->size)
+        return -1;
+    f->position = (int)target;
+    return f->position;
+}
+
+int CreateOutputFile(const char* path)
+{
+    HFILE handle = _lcreat(path, 0);
+    return handle == HFILE_ERROR ? -1 : handle;
+}
+
+int WriteOutputFile(int handle, const void* bytes, int count)
+{
+    UINT written = _lwrite(handle, static_cast<const char*>(bytes), (UINT)count);
+    return written == (UINT)HFILE_ERROR ? 0 : (int)written;
+}

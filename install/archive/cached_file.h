@@ -1,0 +1,41 @@
+// Files of the installer: archives opened with a read cache in movable
+// global memory, read and positioned through it, and output files created
+// and written. Reads run queued messages between pieces while pumpEnabled
+// is set; a read that the user ends sets cancelRequested and fails.
+#pragma once
+#include <windows.h>
+
+#include "install/archive/archive_seam.h"  // ReadCached, SeekCached, WriteOutputFile
+
+// One open file with a cache; the records live in one movable global block.
+struct CachedFile {
+    int handle;          // platform file handle, the key
+    int size;            // file size when opened
+    int position;        // logical read position
+    HGLOBAL memory;      // the cache block
+    BYTE* address;       // its address, locked while the file is open
+    int cacheSize;       // the block's size as the platform reports it
+    int cachedOffset;    // file offset of the cached bytes, -1 while empty
+};
+
+// Opens with _lopen (mode 0 read, 1 write, 2 read/write; write sharing is
+// always denied). Files opened for reading with cacheSize > 0 get a cache of
+// the smaller of their size and cacheSize when memory allows. -1 on failure.
+int OpenCached(const char* path, int mode, int cacheSize);
+
+// Closes the file and releases its cache; the platform close result.
+int CloseCached(int handle);
+
+// Platform reads of count bytes, in readPieceSize pieces with messages run
+// before each while pumpEnabled is set; count or -1 (short read or ended).
+int ReadInPieces(int handle, void* buffer, int count);
+
+// Creates or truncates a file with normal attributes; -1 on failure.
+int CreateOutputFile(const char* path);
+
+// A movable zero-filled block of 16..32,767 bytes, as large as memory allows
+// up to the size asked for; null when not even 16 bytes are available.
+HGLOBAL AllocCacheBuffer(int requestedSize);
+
+// The number of open files with a cache.
+int CachedFileCount();

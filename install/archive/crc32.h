@@ -1,0 +1,17 @@
+// CRC-32 of headers and file contents (reflected, polynomial 0xEDB88320,
+// preset 0xFFFFFFFF; a stored CRC matches the complement of the register).
+// Portable.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+extern uint32_t runningCrc;
+
+// Fills the lookup tables; called before each archive.
+void BuildCrcTable();
+
+// Feeds bytes to runningCrc.
+void UpdateCrc(const void* bytes, size_t count);
+
+// CRC-32 of a whole buffer (complemented result), for checks and tools.
+uint32_t Crc32Of(const void* bytes, size_t count);

@@ -1,0 +1,375 @@
+// Methods 1 to 3. Each block starts with its code counter and three static
+// canonical codes: the length code (19 symbols) that codes the literal/length
+// code lengths, the literal/length code (510 symbols: 256 literals, then
+// match lengths 3..256) and the position code (17 symbols: bit counts of the
+// match distance). Literal/length symbols are found with one 12-bit table
+// lookup, the others with an 8-bit lookup; longer codes continue in a tree.
+#include <cstring>
+
+#include "install/archive/archive_seam.h"
+#include "install/archive/arj_header.h"
+#include "install/archive/bit_reader.h"
+#include "install/archive/decoders.h"
+#include "install/archive/entry_decoder.h"
+#include "install/script/transfer_sizes.h"
+
+const int LITERAL_SYMBOLS = 510;
+const int LENGTH_CODE_SYMBOLS = 19;
+const int POSITION_SYMBOLS = 17;
+const int LITERAL_TABLE_BITS = 12;
+const int SMALL_TABLE_BITS = 8;
+
+uint16_t leftChild[TREE_NODE_COUNT];
+uint16_t rightChild[TREE_NODE_COUNT];
+
+static uint8_t literalLengths[LITERAL_SYMBOLS];
+static uint8_t smallLengths[LENGTH_CODE_SYMBOLS];  // length code, then position code
+static uint16_t literalTable[1 << LITERAL_TABLE_BITS];
+static uint16_t smallTable[1 << SMALL_TABLE_BITS];
+static uint16_t blockCounter;  // codes left in the block; 0 read as 65,536
+
+bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table)
+{
+    uint32_t count[17] = {0};
+    uint32_t start[18];
+    uint32_t weight[17];
+    for (int s = 0; s < symbolCount; ++s) {
+        if (lengths[s] > 16)
+            return false;
+        ++count[lengths[s]];
+    }
+    start[1] = 0;
+    for (int L = 1; L <= 16; ++L)
+        start[L + 1] = start[L] + (count[L] << (16 - L));
+    int tableSize = 1 << tableBits;
+    if (start[17] == 0) {
+        // No symbol at all: a code that a valid stream never uses. Every
+        // lookup gives symbol 0 with no bits, so nothing stale is read.
+        for (int i = 0; i < tableSize; ++i)
+            table[i] = 0;
+        return true;
+    }
+    // Exactly 65,536 is a complete prefix code; the sum is kept in 32 bits so
+    // that an over-full code cannot wrap to look complete.
+    if (start[17] != 0x10000)
+        return false;
+
+    int shift = 16 - tableBits;
+    for (int L = 1; L <= tableBits; ++L) {
+        start[L] >>= shift;
+        weight[L] = 1u << (tableBits - L);
+    }
+    for (int L = tableBits + 1; L <= 16; ++L)
+        weight[L] = 1u << (16 - L);
+
+    uint32_t i = start[tableBits + 1] >> shift;
+    for (; i < (uint32_t)tableSize; ++i)
+        table[i] = 0;
+
+    int nextNode = symbolCount;
+    uint32_t mask = 1u << (15 - tableBits);
+    for (int s = 0; s < symbolCount; ++s) {
+        int L = lengths[s];
+        if (L == 0)
+            continue;
+        uint32_t next = start[L] + weight[L];
+        if (L <= tableBits) {
+            for (uint32_t k = start[L]; k < next; ++k)
+                table[k] = (uint16_t)s;
+        } else {
+            uint32_t k = start[L];
+            uint16_t* slot = &table[k >> shift];
+            for (int n = L - tableBits; n > 0; --n) {
+                if (*slot == 0) {
+                    if (nextNode >= TREE_NODE_COUNT)
+                        return false;
+                    leftChild[nextNode] = 0;
+                    rightChild[nextNode] = 0;
+                    *slot = (uint16_t)nextNode++;
+                }
+                slot = (k & mask) ? &rightChild[*slot] : &leftChild[*slot];
+                k <<= 1;
+            }
+            *slot = (uint16_t)s;
+        }
+        start[L] = next;
+    }
+    return true;
+}
+
+// Decodes one symbol of a code with an 8-bit table (16 bits must be valid).
+static int DecodeSmall(BitReaderState& s, int symbolCount)
+{
+    int j = smallTable[s.bits >> 56];
+    uint64_t m = (uint64_t)1 << 55;
+    while (j >= symbolCount) {
+        j = (s.bits & m) ? rightChild[j] : leftChild[j];
+        m >>= 1;
+    }
+    DropBits(s, smallLengths[j]);
+    return j;
+}
+
+// Reads the length code or the position code into smallTable.
+static bool ReadPtLengths(int symbolCount, int countBits, int specialIndex)
+{
+    BitReaderState& s = bitReader;
+    int n = (int)GetBits(s, countBits);
+    if (n == 0) {
+        int x = (int)GetBits(s, countBits);
+        if (s.failed || x >= symbolCount)
+            return false;
+        memset(smallLengths, 0, sizeof smallLengths);
+        for (int i = 0; i < (1 << SMALL_TABLE_BITS); ++i)
+            smallTable[i] = (uint16_t)x;
+        return true;
+    }
+    if (n > symbolCount)
+        return false;
+    int i = 0;
+    while (i < n) {
+        if (!NeedBits(s, 16))
+            return false;
+        int x = (int)(s.bits >> 61);
+        if (x == 7) {
+            // Three 1 bits, then one more 1 bit per unit above 7, then a 0.
+            uint64_t m = (uint64_t)1 << 60;
+            while (m >= ((uint64_t)1 << 48) && (s.bits & m)) {
+                ++x;
+                m >>= 1;
+            }
+        }
+        DropBits(s, x < 7 ? 3 : x - 3);
+        smallLengths[i++] = (uint8_t)x;
+        if (i == specialIndex) {
+            int z = (int)GetBits(s, 2);
+            while (z-- > 0 && i < n)
+                smallLengths[i++] = 0;
+        }
+    }
+    if (s.failed)
+        return false;
+    for (; i < symbolCount; ++i)
+        smallLengths[i] = 0;
+    return MakeDecodeTable(symbolCount, smallLengths, SMALL_TABLE_BITS, smallTable);
+}
+
+// Reads the literal/length code lengths with the length code.
+static bool ReadCLengths()
+{
+    BitReaderState& s = bitReader;
+    int n = (int)GetBits(s, 9);
+    if (n == 0) {
+        int x = (int)GetBits(s, 9);
+        if (s.failed || x >= LITERAL_SYMBOLS)
+            return false;
+        memset(literalLengths, 0, sizeof literalLengths);
+        for (int i = 0; i < (1 << LITERAL_TABLE_BITS); ++i)
+            literalTable[i] = (uint16_t)x;
+        return true;
+    }
+    if (n > LITERAL_SYMBOLS)
+        return false;
+    int i = 0;
+    while (i < n) {
+        if (!NeedBits(s, 16))
+            return false;
+        int x = DecodeSmall(s, LENGTH_CODE_SYMBOLS);
+        if (x <= 2) {
+            int run = x == 0 ? 1 : x == 1 ? (int)GetBits(s, 4) + 3 : (int)GetBits(s, 9) + 20;
+            if (s.failed || i + run > LITERAL_SYMBOLS)
+                return false;
+            memset(literalLengths + i, 0, (size_t)run);
+            i += run;
+        } else {
+            literalLengths[i++] = (uint8_t)(x - 2);
+        }
+    }
+    for (; i < LITERAL_SYMBOLS; ++i)
+        literalLengths[i] = 0;
+    return MakeDecodeTable(LITERAL_SYMBOLS, literalLengths, LITERAL_TABLE_BITS, literalTable);
+}
+
+static bool StartBlock()
+{
+    BitReaderState& s = bitReader;
+    blockCounter = (uint16_t)GetBits(s, 16);
+    if (s.failed)
+        return false;
+    return ReadPtLengths(LENGTH_CODE_SYMBOLS, 5, 3) && ReadCLengths() &&
+           ReadPtLengths(POSITION_SYMBOLS, 5, -1) && !s.failed;
+}
+
+static bool DecodeHuffmanWindow(const DecodeTarget& t)
+{
+    blockCounter = 0;
+    if (!InitBitReader(t.archive)) {
+        SetReadError(t.archiveName);
+        return false;
+    }
+    BitReaderState& s = bitReader;
+    uint8_t* const win = historyWindow;
+    const int64_t size = EntryHeader.uncompressedSize;
+    const int interval = decoderPumpInterval;
+    int64_t produced = 0;
+    int r = 0;
+
+    // The bit register lives in locals in this loop; `s` is brought up to
+    // date around the calls that use it.
+    uint64_t bits = s.bits;
+    int count = s.count;
+    const uint8_t* in = s.next;
+    const uint8_t* inEnd = s.end;
+    auto save = [&] {
+        s.bits = bits;
+        s.count = count;
+        s.next = in;
+        s.end = inEnd;
+    };
+    auto load = [&] {
+        bits = s.bits;
+        count = s.count;
+        in = s.next;
+        inEnd = s.end;
+    };
+    auto need32 = [&]() -> bool {
+        if (count >= 32)
+            return true;
+        if (inEnd - in >= 8) {
+            uint64_t w = (uint64_t)in[0] << 56 | (uint64_t)in[1] << 48 | (uint64_t)in[2] << 40 |
+                         (uint64_t)in[3] << 32 | (uint64_t)in[4] << 24 | (uint64_t)in[5] << 16 |
+                         (uint64_t)in[6] << 8 | (uint64_t)in[7];
+            int add = (63 - count) >> 3;
+            int total = count + add * 8;
+            bits |= (w >> count) & (~(uint64_t)0 << (64 - total));
+            in += add;
+            count = total;
+            return true;
+        }
+        save();
+        bool ok = RefillBits(s, 32);
+        load();
+        return ok;
+    };
+
+    while (produced < size) {
+        if (PumpDue(r, interval) && !PumpOrTerminate())
+            return false;
+        if (blockCounter == 0) {
+            save();
+            if (!StartBlock()) {
+                SetReadError(t.archiveName);
+                return false;
+            }
+            load();
+        }
+        --blockCounter;
+        if (!need32()) {
+            SetReadError(t.archiveName);
+            return false;
+        }
+        int c = literalTable[bits >> 52];
+        if (c >= LITERAL_SYMBOLS) {
+            uint64_t m = (uint64_t)1 << 51;
+            do {
+                c = (bits & m) ? rightChild[c] : leftChild[c];
+                m >>= 1;
+            } while (c >= LITERAL_SYMBOLS);
+        }
+        int used = literalLengths[c];
+        bits <<= used;
+        count -= used;
+
+        if (c < 256) {
+            win[r++] = (uint8_t)c;
+            ++produced;
+            if (r == HISTORY_WINDOW_SIZE) {
+                if (!FlushWindow(t))
+                    return false;
+                r = 0;
+            }
+            continue;
+        }
+
+        if (PumpDue(r, interval) && !PumpOrTerminate())
+            return false;
+        int length = c - 253;
+        if (!need32()) {
+            SetReadError(t.archiveName);
+            return false;
+        }
+        int j = smallTable[bits >> 56];
+        if (j >= POSITION_SYMBOLS) {
+            uint64_t m = (uint64_t)1 << 55;
+            do {
+                j = (bits & m) ? rightChild[j] : leftChild[j];
+                m >>= 1;
+            } while (j >= POSITION_SYMBOLS);
+        }
+        used = smallLengths[j];
+        bits <<= used;
+        count -= used;
+        int p = 0;
+        if (j > 0) {
+            p = 1 << (j - 1);
+            if (j > 1) {
+                p += (int)(bits >> (64 - (j - 1)));
+                bits <<= j - 1;
+                count -= j - 1;
+            }
+        }
+        // A match may reach back only over bytes already produced, and
+        // never beyond the window.
+        if (p >= produced || p >= HISTORY_WINDOW_SIZE) {
+            SetReadError(t.archiveName);
+            return false;
+        }
+        produced += length;
+        int i = r - p - 1;
+        if (i < 0)
+            i += HISTORY_WINDOW_SIZE;
+        if (i < r && r < HISTORY_WINDOW_SIZE - 257) {
+            uint8_t* d = win + r;
+            const uint8_t* from = win + i;
+            r += length;
+            if (r - i - length >= 8) {
+                while (length >= 8) {
+                    memcpy(d, from, 8);
+                    d += 8;
+                    from += 8;
+                    length -= 8;
+                }
+            }
+            while (length-- > 0)
+                *d++ = *from++;
+        } else {
+            while (length-- > 0) {
+                win[r++] = win[i++];
+                if (r == HISTORY_WINDOW_SIZE) {
+                    if (!FlushWindow(t))
+                        return false;
+                    r = 0;
+                }
+                if (i == HISTORY_WINDOW_SIZE)
+                    i = 0;
+            }
+        }
+    }
+    save();
+    if (!WriteWindowPart(t, r))
+        return false;
+    if (!FinishBitReader()) {
+        SetReadError(t.archiveName);
+        return false;
+    }
+    return true;
+}
+
+bool DecodeHuffmanData(const DecodeTarget& t)
+{
+    if (!TakeHistoryWindow())
+        return false;
+    bool ok = DecodeHuffmanWindow(t);
+    ReleaseHistoryWindow();
+    return ok;
+}

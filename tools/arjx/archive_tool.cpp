@@ -1,0 +1,172 @@
+#include "tools/arjx/archive_tool.h"
+
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include "install/archive/arj_reader.h"
+#include "tools/arjx/host_files.h"
+
+namespace {
+
+std::string LowerCase(std::string s)
+{
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c - 'A' + 'a');
+    }
+    return s;
+}
+
+std::string BaseName(const std::string& path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void SetText(const char* format, const std::string& name)
+{
+    snprintf(finishMessage, sizeof finishMessage, format, LowerCase(name).c_str());
+}
+
+// The read error or, when the user ended the run, the terminated text.
+void SetReadErrorText(const std::string& archiveName)
+{
+    SetReadError(archiveName.c_str());
+}
+
+bool MakeParentDirectories(const std::string& path)
+{
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == '/') {
+            std::string dir = path.substr(0, i);
+            if (mkdir(dir.c_str(), 0755) != 0) {
+                struct stat st;
+                if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Stamps the MS-DOS date and time (local time) on the file.
+void SetDosTime(const std::string& path, uint32_t dateTime)
+{
+    struct tm t = {};
+    uint32_t date = dateTime >> 16;
+    uint32_t time = dateTime & 0xFFFF;
+    t.tm_year = (int)((date >> 9) & 0x7F) + 80;
+    t.tm_mon = (int)((date >> 5) & 0x0F) - 1;
+    t.tm_mday = (int)(date & 0x1F);
+    t.tm_hour = (int)((time >> 11) & 0x1F);
+    t.tm_min = (int)((time >> 5) & 0x3F);
+    t.tm_sec = (int)(time & 0x1F) * 2;
+    t.tm_isdst = -1;
+    time_t when = mktime(&t);
+    if (when == (time_t)-1)
+        return;
+    struct timeval tv[2] = {{when, 0}, {when, 0}};
+    utimes(path.c_str(), tv);
+}
+
+// Decodes the current entry; true when it decoded and its CRC matches.
+bool ProcessEntry(int archive, const std::string& archiveName, const char* name,
+                  const char* extractDir)
+{
+    std::string outputPath;
+    std::string outputName = BaseName(name);
+    int output;
+    if (extractDir != nullptr) {
+        outputPath = std::string(extractDir) + "/" + name;
+        for (char& c : outputPath) {
+            if (c == '\\')
+                c = '/';
+        }
+        outputName = BaseName(outputPath);
+        if (!MakeParentDirectories(outputPath) ||
+            (output = HostCreateOutput(outputPath.c_str())) == -1) {
+            SetText("Cannot create the file '%s'. ", outputPath);
+            return false;
+        }
+    } else {
+        output = HostOpenDiscard(0x7FFFFFFFFFFFLL);
+    }
+    runningCrc = 0xFFFFFFFFu;
+    bool ok = DecodeEntryData(archive, output, archiveName.c_str(), outputName.c_str());
+    if (!HostClose(output) && ok) {
+        SetText("Disk full or error writing the file '%s'. ", outputName);
+        ok = false;
+    }
+    if (!ok)
+        return false;
+    if (extractDir != nullptr)
+        SetDosTime(outputPath, EntryHeader.dateTime);
+    if (~runningCrc != EntryHeader.fileCrc) {
+        SetText("The file '%s' is not correctly unpacked. ", outputName);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void ReportArchiveProgress(int, bool)
+{
+}
+
+bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
+{
+    std::string archiveName = BaseName(path);
+    int archive = HostOpenArchive(path);
+    if (archive == -1) {
+        SetText("Cannot open the file '%s'. ", archiveName);
+        fprintf(out, "%s\n", finishMessage);
+        return false;
+    }
+    BuildCrcTable();
+    bool allOk = true;
+    int start = FindArchiveHeader(archive);
+    if (start == -1 || SeekCached(archive, start, 0) == -1 || ReadEntryHeader(archive, nullptr) != 1) {
+        SetReadErrorText(archiveName);
+        fprintf(out, "%s\n", finishMessage);
+        HostClose(archive);
+        return false;
+    }
+    for (;;) {
+        char name[ENTRY_NAME_SIZE];
+        int rc = ReadEntryHeader(archive, name);
+        if (rc == 0)
+            break;
+        if (rc == -1) {
+            SetReadErrorText(archiveName);
+            fprintf(out, "%s\n", finishMessage);
+            allOk = false;
+            break;
+        }
+        int dataStart = SeekCached(archive, 0, 1);
+        int32_t compressed = EntryHeader.remainingCompressed;
+        const EntryHeaderRecord e = EntryHeader;
+        bool ok;
+        if (!IsEntrySupported()) {
+            SetReadErrorText(archiveName);
+            ok = false;
+        } else {
+            ok = ProcessEntry(archive, archiveName, name, extractDir);
+        }
+        fprintf(out, "%s  method %d  host %d  type %d  size %d  %s\n", name, e.method,
+                e.hostSystem, e.fileType, (int)e.uncompressedSize, ok ? "ok" : finishMessage);
+        if (!ok) {
+            allOk = false;
+            // Testing goes on with the next entry; extracting stops like the
+            // installer does.
+            if (extractDir != nullptr || compressed < 0 ||
+                SeekCached(archive, dataStart + compressed, 0) == -1)
+                break;
+        }
+    }
+    HostClose(archive);
+    return allOk;
+}

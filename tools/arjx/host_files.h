@@ -1,0 +1,23 @@
+// The archive reader's seam for native tools: archives read from POSIX files
+// or from memory, output written to files or counted and discarded, a message
+// pump that has nothing to run, and the status texts.
+#pragma once
+#include <cstddef>
+
+#include "install/archive/archive_seam.h"
+
+// Opens an archive file for reading; a handle or -1.
+int HostOpenArchive(const char* path);
+
+// Serves an archive from memory (the bytes must stay valid); a handle or -1.
+int HostOpenMemory(const void* data, size_t size);
+
+// Creates or truncates an output file; a handle or -1.
+int HostCreateOutput(const char* path);
+
+// An output that counts what is written and keeps nothing. Writes beyond
+// `limit` bytes in total fall short, like a full disk.
+int HostOpenDiscard(long long limit);
+
+// Closes any of the above; false when closing a file failed.
+bool HostClose(int handle);

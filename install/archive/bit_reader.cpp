@@ -52,3 +52,12 @@ bool FinishBitReader()
     EntryHeader.remainingCompressed = 0;
     return SeekCached(bitReader.archive, left, 1) != -1;
 }
+
+bool LoadMoreBitsSlow(BitReaderState& s, uint64_t& bits, int& count, const uint8_t*& in,
+                      const uint8_t*& inEnd, int need)
+{
+    SaveBits(s, bits, count, in, inEnd);
+    bool ok = RefillBits(s, need);
+    LoadBits(s, bits, count, in, inEnd);
+    return ok;
+}

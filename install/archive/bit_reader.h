@@ -77,3 +77,46 @@ inline uint32_t GetBits(BitReaderState& s, int n)
     DropBits(s, n);
     return v;
 }
+
+// Inner loops keep the register in locals; these move it to and from `s`.
+inline void SaveBits(BitReaderState& s, uint64_t bits, int count, const uint8_t* in,
+                     const uint8_t* inEnd)
+{
+    s.bits = bits;
+    s.count = count;
+    s.next = in;
+    s.end = inEnd;
+}
+
+inline void LoadBits(const BitReaderState& s, uint64_t& bits, int& count, const uint8_t*& in,
+                     const uint8_t*& inEnd)
+{
+    bits = s.bits;
+    count = s.count;
+    in = s.next;
+    inEnd = s.end;
+}
+
+// Slow path of LoadMoreBits: through RefillBits.
+bool LoadMoreBitsSlow(BitReaderState& s, uint64_t& bits, int& count, const uint8_t*& in,
+                      const uint8_t*& inEnd, int need);
+
+// NeedBits on locals: at least `need` (at most 57) bits valid, or false when
+// a read failed.
+inline __attribute__((always_inline)) bool LoadMoreBits(BitReaderState& s, uint64_t& bits,
+                                                        int& count, const uint8_t*& in,
+                                                        const uint8_t*& inEnd, int need)
+{
+    if (inEnd - in >= 8) {
+        uint64_t w = (uint64_t)in[0] << 56 | (uint64_t)in[1] << 48 | (uint64_t)in[2] << 40 |
+                     (uint64_t)in[3] << 32 | (uint64_t)in[4] << 24 | (uint64_t)in[5] << 16 |
+                     (uint64_t)in[6] << 8 | (uint64_t)in[7];
+        int add = (63 - count) >> 3;
+        int total = count + add * 8;
+        bits |= (w >> count) & (~(uint64_t)0 << (64 - total));
+        in += add;
+        count = total;
+        return true;
+    }
+    return LoadMoreBitsSlow(s, bits, count, in, inEnd, need);
+}

@@ -30,16 +30,20 @@ static bool DecodeFastWindow(const DecodeTarget& t)
     const int interval = decoderPumpInterval;
     int64_t produced = 0;
     int r = 0;
+    uint64_t bits;
+    int count;
+    const uint8_t* in;
+    const uint8_t* inEnd;
+    LoadBits(s, bits, count, in, inEnd);
 
     while (produced < size) {
         if (PumpDue(r, interval) && !PumpOrTerminate())
             return false;
         // At most 14 bits of length and then 17 of distance or 8 of literal.
-        if (!NeedBits(s, 32)) {
+        if (count < 31 && !LoadMoreBits(s, bits, count, in, inEnd, 31)) {
             SetReadError(t.archiveName);
             return false;
         }
-        uint64_t bits = s.bits;
         int k = LeadingOnes(bits, 7);
         int used = k + (k < 7 ? 1 : 0);
         bits <<= used;
@@ -51,8 +55,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
         }
         if (x == 0) {
             win[r++] = (uint8_t)(bits >> 56);
-            s.bits = bits << 8;
-            s.count -= used + 8;
+            bits <<= 8;
+            count -= used + 8;
             ++produced;
             if (r == HISTORY_WINDOW_SIZE) {
                 if (!FlushWindow(t))
@@ -66,8 +70,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
         int stop = k < 4 ? 1 : 0;
         bits <<= k + stop;
         int p = 512 * ((1 << k) - 1) + (int)(bits >> (64 - (9 + k)));
-        s.bits = bits << (9 + k);
-        s.count -= used + k + stop + 9 + k;
+        bits <<= 9 + k;
+        count -= used + k + stop + 9 + k;
 
         if (PumpDue(r, interval) && !PumpOrTerminate())
             return false;
@@ -106,6 +110,7 @@ static bool DecodeFastWindow(const DecodeTarget& t)
             }
         }
     }
+    SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))
         return false;
     if (!FinishBitReader()) {

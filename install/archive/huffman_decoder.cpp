@@ -220,51 +220,21 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
     int count = s.count;
     const uint8_t* in = s.next;
     const uint8_t* inEnd = s.end;
-    auto save = [&] {
-        s.bits = bits;
-        s.count = count;
-        s.next = in;
-        s.end = inEnd;
-    };
-    auto load = [&] {
-        bits = s.bits;
-        count = s.count;
-        in = s.next;
-        inEnd = s.end;
-    };
-    auto need32 = [&]() -> bool {
-        if (count >= 32)
-            return true;
-        if (inEnd - in >= 8) {
-            uint64_t w = (uint64_t)in[0] << 56 | (uint64_t)in[1] << 48 | (uint64_t)in[2] << 40 |
-                         (uint64_t)in[3] << 32 | (uint64_t)in[4] << 24 | (uint64_t)in[5] << 16 |
-                         (uint64_t)in[6] << 8 | (uint64_t)in[7];
-            int add = (63 - count) >> 3;
-            int total = count + add * 8;
-            bits |= (w >> count) & (~(uint64_t)0 << (64 - total));
-            in += add;
-            count = total;
-            return true;
-        }
-        save();
-        bool ok = RefillBits(s, 32);
-        load();
-        return ok;
-    };
-
     while (produced < size) {
         if (PumpDue(r, interval) && !PumpOrTerminate())
             return false;
         if (blockCounter == 0) {
-            save();
+            SaveBits(s, bits, count, in, inEnd);
             if (!StartBlock()) {
                 SetReadError(t.archiveName);
                 return false;
             }
-            load();
+            LoadBits(s, bits, count, in, inEnd);
         }
         --blockCounter;
-        if (!need32()) {
+        // One load covers a literal/length code (16 bits at most) and a
+        // position code with its extra bits (31 at most).
+        if (count < 47 && !LoadMoreBits(s, bits, count, in, inEnd, 47)) {
             SetReadError(t.archiveName);
             return false;
         }
@@ -294,10 +264,6 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (PumpDue(r, interval) && !PumpOrTerminate())
             return false;
         int length = c - 253;
-        if (!need32()) {
-            SetReadError(t.archiveName);
-            return false;
-        }
         int j = smallTable[bits >> 56];
         if (j >= POSITION_SYMBOLS) {
             uint64_t m = (uint64_t)1 << 55;
@@ -355,7 +321,7 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
             }
         }
     }
-    save();
+    SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))
         return false;
     if (!FinishBitReader()) {

@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Makes the ARJ archives that the archive tests decode.
+
+Usage: make_fixtures.py OUTDIR
+
+Writes OUTDIR/data/ (the original files) and OUTDIR/*.arj made by Debian's
+arj with MS-DOS as host system (-2d): one archive per method 0..4 with every
+binary file, one per method in forced text mode with the text files, and
+archives with leading bytes before the first header. Deterministic data;
+takes a few seconds.
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+
+WINDOW = 26624
+
+WORDS = ("the installer reads each archive from the distribution diskette and "
+         "writes every file into its destination directory while the window "
+         "keeps painting program manager group item setup copy disk path "
+         "value section number archive entry header method table code length "
+         "position match literal block window buffer piece progress percent").split()
+
+
+def english(rng, size):
+    out = []
+    n = 0
+    line = 0
+    while n < size:
+        w = rng.choice(WORDS)
+        if rng.random() < 0.05:
+            w = w.capitalize()
+        if rng.random() < 0.02:
+            w += "%d" % rng.randint(0, 99999)
+        out.append(w)
+        n += len(w) + 1
+        line += len(w) + 1
+        if line > 60:
+            out.append("\r\n")
+            line = 0
+        else:
+            out.append(" ")
+    return "".join(out).encode("ascii")[:size]
+
+
+def mixed_binary(rng, size):
+    """Executable-like data: tables of small integers, strings, some noise."""
+    parts = []
+    n = 0
+    while n < size:
+        kind = rng.random()
+        if kind < 0.4:
+            chunk = b"".join((rng.randint(0, 4000)).to_bytes(4, "little") for _ in range(64))
+        elif kind < 0.7:
+            chunk = english(rng, 200) + b"\0"
+        elif kind < 0.85:
+            chunk = bytes(rng.getrandbits(8) for _ in range(128))
+        else:
+            chunk = bytes([rng.getrandbits(8)]) * rng.randint(10, 600)
+        parts.append(chunk)
+        n += len(chunk)
+    return b"".join(parts)[:size]
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def arj(outdir, archive, options, files):
+    path = os.path.join(outdir, archive)
+    if os.path.exists(path):
+        os.remove(path)
+    subprocess.run(["arj", "a", "-2d", "-y"] + options + [path] + files,
+                   cwd=os.path.join(outdir, "data"), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return path
+
+
+def main():
+    outdir = os.path.abspath(sys.argv[1])
+    data = os.path.join(outdir, "data")
+    shutil.rmtree(data, ignore_errors=True)
+    rng = random.Random(20261207)
+
+    binary = {
+        "empty.bin": b"",
+        "one.bin": b"Z",
+        "window.bin": english(rng, WINDOW),
+        "window1.bin": english(rng, WINDOW + 1),
+        "random.bin": bytes(rng.getrandbits(8) for _ in range(3 * WINDOW + 77)),
+        "runs.bin": b"\0" * 5000 + b"ab" * 3000 + bytes([0xFF]) * 700 + b"xyz" * 9000,
+        "mixed.bin": mixed_binary(rng, 5 * WINDOW + 1234),
+        "text.txt": english(rng, 6 * WINDOW + 500),
+        "sub/dir/nested.txt": english(rng, 3000),
+    }
+    text = ["text.txt", "window.bin", "window1.bin", "sub/dir/nested.txt", "one.bin", "empty.bin"]
+    for name, content in binary.items():
+        write(os.path.join(data, name), content)
+
+    order = sorted(binary)
+    for m in range(5):
+        arj(outdir, "bin%d.arj" % m, ["-m%d" % m], order)
+        arj(outdir, "text%d.arj" % m, ["-m%d" % m, "-t1f"], text)
+
+    # Leading bytes: a stub ending just before offset 25,000 still leaves the
+    # header findable; one of exactly 25,000 bytes does not.
+    with open(os.path.join(outdir, "bin1.arj"), "rb") as f:
+        plain = f.read()
+    stub = bytes(rng.getrandbits(8) & 0x5F for _ in range(24999))
+    write(os.path.join(outdir, "lead24999.arj"), stub + plain)
+    write(os.path.join(outdir, "lead25000.arj"), stub + b"\0" + plain)
+    # A header id with a size that fits but a wrong CRC, and one with an
+    # oversized size, before the real header.
+    fake = b"MZ" + b"\x60\xEA\x1E\x00" + bytes(30) + b"\1\2\3\4" + b"\x60\x60\xEA\xFF\xFF" + b"\0" * 9
+    write(os.path.join(outdir, "falsepair.arj"), fake + plain)
+
+    # Made without -2d: binary entries from another host system.
+    path = os.path.join(outdir, "unix.arj")
+    if os.path.exists(path):
+        os.remove(path)
+    subprocess.run(["arj", "a", "-y", "-m1", path, "one.bin"], cwd=data, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+if __name__ == "__main__":
+    main()

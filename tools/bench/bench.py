@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Decoding speed of arjx against arj and 7z.
+
+Usage: bench.py ARJX WORKDIR
+
+Makes three archives of more than 30 MB of output each (text packed with
+-m1, text with -m4, mixed binary with -m1; MS-DOS host, -2d), then times
+"arjx -t", "arj t" and "7z t" on each, best of 5 runs, and prints the output
+rate in MB/s. The last line is "ratio_vs_7z_min: X", the smallest arjx/7z
+rate ratio over the rows.
+"""
+import os
+import random
+import subprocess
+import sys
+import time
+
+TARGET = 32 * 1024 * 1024
+RUNS = 5
+
+WORDS = ("the of and to in is that for it as was with be by on not he this are or "
+         "his from at which but have an they you were her she there been one all "
+         "would their we him more if no when will can out so said what up its into "
+         "than them only other new some could time these two may then first any "
+         "installer archive directory program manager window diskette header method "
+         "decoder position literal buffer piece progress percent section").split()
+
+
+def text_block(rng, size):
+    out = []
+    n = 0
+    col = 0
+    while n < size:
+        w = rng.choice(WORDS)
+        r = rng.random()
+        if r < 0.04:
+            w = w.capitalize()
+        elif r < 0.06:
+            w = "%s%d" % (w, rng.randint(0, 9999))
+        out.append(w)
+        n += len(w) + 1
+        col += len(w) + 1
+        if col > 70:
+            out.append(".\r\n" if rng.random() < 0.3 else "\r\n")
+            col = 0
+        else:
+            out.append(" ")
+    return "".join(out).encode("ascii")[:size]
+
+
+def binary_block(rng, size):
+    parts = []
+    n = 0
+    while n < size:
+        k = rng.random()
+        if k < 0.35:   # tables of small numbers, like relocations and resources
+            base = rng.randint(0, 1 << 20)
+            chunk = b"".join((base + 4 * rng.randint(0, 300)).to_bytes(4, "little")
+                             for _ in range(rng.randint(16, 256)))
+        elif k < 0.6:  # code-like bytes from a small alphabet
+            alphabet = bytes(rng.getrandbits(8) for _ in range(24))
+            chunk = bytes(rng.choice(alphabet) for _ in range(rng.randint(64, 1024)))
+        elif k < 0.8:  # strings
+            chunk = text_block(rng, rng.randint(40, 400)) + b"\0"
+        elif k < 0.9:  # compressed or random data
+            chunk = rng.randbytes(rng.randint(64, 2048))
+        else:          # padding
+            chunk = bytes([rng.choice((0, 0xFF, 0x90))]) * rng.randint(16, 1024)
+        parts.append(chunk)
+        n += len(chunk)
+    return b"".join(parts)[:size]
+
+
+def make_file(path, block):
+    """TARGET bytes: distinct 4 MB blocks repeated; repeats lie far beyond
+    the 26 KB history of the format, so they cost the decoder full price."""
+    if os.path.exists(path) and os.path.getsize(path) >= TARGET:
+        return
+    with open(path, "wb") as f:
+        written = 0
+        while written < TARGET:
+            f.write(block)
+            written += len(block)
+
+
+def make_archive(work, name, source, method):
+    path = os.path.join(work, name)
+    if os.path.exists(path) and os.path.getmtime(path) >= os.path.getmtime(os.path.join(work, source)):
+        return path
+    if os.path.exists(path):
+        os.remove(path)
+    subprocess.run(["arj", "a", "-2d", "-y", "-m%d" % method, path, source], cwd=work,
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return path
+
+
+def best_time(command):
+    best = None
+    for _ in range(RUNS):
+        start = time.perf_counter()
+        r = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        elapsed = time.perf_counter() - start
+        if r.returncode != 0:
+            raise SystemExit("failed: %s" % " ".join(command))
+        best = elapsed if best is None else min(best, elapsed)
+    return best
+
+
+def main():
+    arjx = os.path.abspath(sys.argv[1])
+    work = os.path.abspath(sys.argv[2])
+    os.makedirs(work, exist_ok=True)
+    rng = random.Random(31)
+    make_file(os.path.join(work, "text.dat"), text_block(rng, 4 * 1024 * 1024 + 17))
+    make_file(os.path.join(work, "mixed.dat"), binary_block(rng, 4 * 1024 * 1024 + 29))
+    rows = [("text -m1", make_archive(work, "text1.arj", "text.dat", 1), "text.dat"),
+            ("text -m4", make_archive(work, "text4.arj", "text.dat", 4), "text.dat"),
+            ("mixed -m1", make_archive(work, "mixed1.arj", "mixed.dat", 1), "mixed.dat")]
+
+    print("%-10s %9s %9s %10s %10s %10s %8s" % ("archive", "output MB", "packed MB",
+                                               "arjx MB/s", "arj MB/s", "7z MB/s", "arjx/7z"))
+    ratios = []
+    for label, archive, source in rows:
+        size_mb = os.path.getsize(os.path.join(work, source)) / 1e6
+        packed_mb = os.path.getsize(archive) / 1e6
+        t_arjx = best_time([arjx, "-t", archive])
+        t_arj = best_time(["arj", "t", "-y", archive])
+        t_7z = best_time(["7z", "t", archive])
+        ratio = (size_mb / t_arjx) / (size_mb / t_7z)
+        ratios.append(ratio)
+        print("%-10s %9.1f %9.1f %10.1f %10.1f %10.1f %8.2f" % (
+            label, size_mb, packed_mb, size_mb / t_arjx, size_mb / t_arj, size_mb / t_7z, ratio))
+    print("ratio_vs_7z_min: %.2f" % min(ratios))
+
+
+if __name__ == "__main__":
+    main()

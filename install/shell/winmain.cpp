@@ -1,12 +1,9 @@
-// Temporary entry: loads the installation script (a rejected script has shown
-// its one message) and ends with exit code 0. Replaced by the real start-up.
+// Entry of install.exe: everything happens in the start-up module.
 #include <windows.h>
 
-#include "install/script/install_script.h"
+#include "install/shell/startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int)
 {
-    LoadInstallScript(commandLine != nullptr ? commandLine : "");
-    FreeInstallScript();
-    return 0;
+    return RunInstaller(instance, previousInstance, commandLine);
 }

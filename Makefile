@@ -41,3 +41,16 @@ test: all
 
 clean:
 	rm -rf $(BUILD) dist
+
+# Archive reader: libFuzzer run (FUZZ_SECONDS, default 300) and decoding
+# speed against arj and 7z, both in the host build.
+FUZZ_SECONDS ?= 300
+.PHONY: fuzz bench
+
+fuzz:
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/host $(CMAKE_FLAGS) -DFUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	cmake --build $(BUILD)/host -j $(JOBS) --target fuzz
+
+bench:
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/host $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD)/host -j $(JOBS) --target bench

@@ -1,7 +1,6 @@
 #include "install/script/install_script.h"
 
 #include <windows.h>
-#include <cstdlib>
 #include <cstring>
 
 #include "install/script/path_checks.h"
@@ -29,13 +28,13 @@ void SetScriptAllocationLimit(int allocations)
     allocationsLeft = allocations;
 }
 
-// One table block of exactly count records; on failure the status becomes
-// "no memory".
+// One zeroed block of exactly count records on the process heap; on failure
+// the status becomes "no memory".
 static void* AllocateTable(int count, size_t recordSize)
 {
     void* block = nullptr;
     if (allocationsLeft != 0)
-        block = calloc(static_cast<size_t>(count), recordSize);
+        block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, static_cast<size_t>(count) * recordSize);
     if (allocationsLeft > 0)
         --allocationsLeft;
     if (block == nullptr)
@@ -43,21 +42,27 @@ static void* AllocateTable(int count, size_t recordSize)
     return block;
 }
 
+static void FreeTable(void* table)
+{
+    if (table != nullptr)
+        HeapFree(GetProcessHeap(), 0, table);
+}
+
 void FreeInstallScript()
 {
-    free(InstallScript.commandLines);
+    FreeTable(InstallScript.commandLines);
     InstallScript.commandLines = nullptr;
     InstallScript.commandLineCount = 0;
-    free(InstallScript.checkBoxes);
+    FreeTable(InstallScript.checkBoxes);
     InstallScript.checkBoxes = nullptr;
     InstallScript.checkBoxCount = 0;
-    free(InstallScript.archives);
+    FreeTable(InstallScript.archives);
     InstallScript.archives = nullptr;
     InstallScript.archiveCount = 0;
-    free(InstallScript.programItems);
+    FreeTable(InstallScript.programItems);
     InstallScript.programItems = nullptr;
     InstallScript.programItemCount = 0;
-    free(InstallScript.percentBars);
+    FreeTable(InstallScript.percentBars);
     InstallScript.percentBars = nullptr;
     InstallScript.percentBarCount = 0;
 }
@@ -313,14 +318,14 @@ static bool LoadCommandLines()
         CommandLineEntry* exact =
             static_cast<CommandLineEntry*>(AllocateTable(accepted, sizeof(CommandLineEntry)));
         if (exact == nullptr) {
-            free(table);
+            FreeTable(table);
             return false;
         }
         memcpy(exact, table, static_cast<size_t>(accepted) * sizeof(CommandLineEntry));
         InstallScript.commandLines = exact;
         InstallScript.commandLineCount = accepted;
     }
-    free(table);
+    FreeTable(table);
     return true;
 }
 

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,6 @@ const UINT kPicked = 2692;
 const WPARAM kCancel = 1273;
 
 // The tool window's standard place: client 128 x 163 at (17, 17).
-const int kClientLeft = 17;
-const int kClientTop = 17;
 
 void Settle()
 {
@@ -41,8 +40,13 @@ void Settle()
 // the mouse message to the window and waits until it has been handled.
 void MouseStep(HWND window, UINT message, int x, int y)
 {
-    SetCursorPos(x, y);
-    Settle();
+    // Setting the cursor where it already is may still bring a mouse move of
+    // its own, which would count as a drag.
+    POINT at;
+    if (!GetCursorPos(&at) || at.x != x || at.y != y) {
+        SetCursorPos(x, y);
+        Settle();
+    }
     DWORD_PTR result;
     SendMessageTimeoutA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, 0, SMTO_NORMAL, 5000,
                         &result);
@@ -85,13 +89,81 @@ void SendShift(bool down)
     return ::testing::AssertionFailure() << differ << " pixels differ:" << first;
 }
 
+// Whether the selection outline, drawn with a phase, inverts the pixel: the
+// checkerboard brush is aligned to the screen's origin and inverts where it
+// is white.
+bool OutlineInverts(int x, int y, unsigned phase)
+{
+    bool whiteBit = ((x % 8) < 4) != ((y % 8) < 4);
+    return whiteBit != ((phase & 1) != 0);
+}
+
+// The length of the run of equal pixels that starts at column x of a row.
+int RunLength(const Snapshot &shot, int x, int y)
+{
+    int n = 1;
+    while (x + n < shot.x + shot.width && shot.At(x + n, y) == shot.At(x, y))
+        n++;
+    return n;
+}
+
 Snapshot WholeScreen()
 {
     return ReadScreen(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
+// Wine's X11 driver turns an active window into a window-manager-managed one
+// when it is moved, unmapping and remapping it; the X focus goes to the root
+// window on the way and Wine hands the foreground to the desktop, which the
+// program rightly treats as a loss of focus. No window manager runs on the
+// test display, so the tests switch that conversion off for the programs they
+// start (and restore the previous setting afterwards).
+class UnmanagedWindows {
+public:
+    UnmanagedWindows()
+    {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
+                            NULL) != ERROR_SUCCESS) {
+            key = NULL;
+            return;
+        }
+        DWORD size = sizeof previous - 1;
+        DWORD type = 0;
+        hadValue = RegQueryValueExA(key, "Managed", NULL, &type, reinterpret_cast<BYTE *>(previous), &size) ==
+                       ERROR_SUCCESS &&
+                   type == REG_SZ;
+        if (hadValue)
+            previous[size < sizeof previous ? size : sizeof previous - 1] = '\0';
+        RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE *>("N"), 2);
+    }
+    ~UnmanagedWindows()
+    {
+        if (!key)
+            return;
+        if (hadValue)
+            RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE *>(previous),
+                           static_cast<DWORD>(strlen(previous) + 1));
+        else
+            RegDeleteValueA(key, "Managed");
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY key = NULL;
+    bool hadValue = false;
+    char previous[64] = {0};
+};
+
 class Areacap : public ::testing::Test {
 protected:
+    static UnmanagedWindows *unmanaged;
+    static void SetUpTestSuite() { unmanaged = new UnmanagedWindows; }
+    static void TearDownTestSuite()
+    {
+        delete unmanaged;
+        unmanaged = NULL;
+    }
+
     PROCESS_INFORMATION process = {};
     HWND command = NULL;
 
@@ -182,6 +254,8 @@ protected:
     }
 };
 
+UnmanagedWindows *Areacap::unmanaged;
+
 }  // namespace
 
 // --- start-up ---------------------------------------------------------------
@@ -223,9 +297,10 @@ TEST_F(Areacap, SecondCopyEndsAtOnceAndUnknownCommandChangesNothing)
 
 // --- area selection ---------------------------------------------------------
 
-TEST_F(Areacap, CaptureReportsCornersThenEnds)
+
+TEST_F(Areacap, CaptureReportsCornersThenEnds_CommandPosted)
 {
-    // Mouse: SetCursorPos + SendMessageTimeoutA. Command posted by the host.
+    // Mouse: SetCursorPos + SendMessageTimeoutA. The host posts 605.
     Launch();
     Snapshot before = WholeScreen();
     HWND tool = StartAreaMode(false);
@@ -238,4 +313,447 @@ TEST_F(Areacap, CaptureReportsCornersThenEnds)
     EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(10, 20)}, {kBottomRight, 0, MAKELONG(30, 40)}}));
     PumpFor(300);
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, CaptureReportsCornersThenEnds_CommandSent)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. The host sends 605 with
+    // SendMessageA and receives the results while it waits in that call.
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND tool = StartAreaMode(true);
+    ASSERT_TRUE(tool != NULL);
+    Drag(tool, 500, 400, 430, 350);   // dragged up and left: normalised
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(430, 350)}, {kBottomRight, 0, MAKELONG(500, 400)}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, PressAndReleaseWithoutMoveClearsTheSelection)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Snapshot before = ReadScreen(300, 200, 300, 300);
+    Drag(tool, 400, 300, 450, 350);
+    EXPECT_FALSE(SameScreen(before, ReadScreen(300, 200, 300, 300))) << "the outline is shown";
+    MouseStep(tool, WM_LBUTTONDOWN, 520, 420);
+    MouseStep(tool, WM_LBUTTONUP, 520, 420);
+    EXPECT_TRUE(SameScreen(before, ReadScreen(300, 200, 300, 300))) << "no outline is left";
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    // The empty rectangle (1, 1, 0, 0) is reported as it is.
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(1, 1)}, {kBottomRight, 0, MAKELONG(0, 0)}}));
+}
+
+TEST_F(Areacap, OneRowSelectionInvertsEachPixelOnceWhileShown)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Screen read with BitBlt.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Snapshot before = ReadScreen(290, 290, 90, 21);
+    Drag(tool, 300, 300, 360, 300);
+    Snapshot shown = ReadScreen(290, 290, 90, 21);
+    int wrong = 0;
+    for (int y = 290; y < 311; y++)
+        for (int x = 290; x < 380; x++) {
+            bool inverted = y == 300 && x >= 300 && x <= 360 && OutlineInverts(x, y, 0);
+            uint32_t expected = inverted ? before.At(x, y) ^ 0xFFFFFF : before.At(x, y);
+            if (shown.At(x, y) != expected && wrong++ < 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " " << before.At(x, y) << " -> "
+                              << shown.At(x, y);
+        }
+    EXPECT_EQ(0, wrong);
+
+    // Two timer ticks (posted to the command window; the mode loop hands
+    // them to the tool window) advance the dashes: the other half of the row.
+    PostMessageA(command, WM_TIMER, 1, 0);
+    PostMessageA(command, WM_TIMER, 1, 0);
+    Settle();
+    Snapshot ticked = ReadScreen(290, 290, 90, 21);
+    wrong = 0;
+    for (int x = 300; x <= 360; x++) {
+        uint32_t expected = OutlineInverts(x, 300, 1) ? before.At(x, 300) ^ 0xFFFFFF : before.At(x, 300);
+        if (ticked.At(x, 300) != expected)
+            wrong++;
+    }
+    EXPECT_EQ(0, wrong) << "dashes after two ticks";
+
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    EXPECT_TRUE(SameScreen(before, ReadScreen(290, 290, 90, 21)));
+}
+
+TEST_F(Areacap, ArrowKeysMoveAndShiftArrowsResize)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Arrow keys: posted WM_KEYDOWN.
+    // Shift: real input with SendInput while the tool window is foreground.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Drag(tool, 400, 300, 420, 320);
+    PostKey(tool, VK_LEFT);    // 399, 300, 419, 320
+    PostKey(tool, VK_UP);      // 399, 299, 419, 319
+    PostKey(tool, VK_LEFT);    // 398, 299, 418, 319
+    PostKey(tool, VK_DOWN);    // 398, 300, 418, 320
+    PostKey(tool, VK_DOWN);    // 398, 301, 418, 321
+    PostKey(tool, VK_RIGHT);   // 399, 301, 419, 321
+    SetForegroundWindow(tool);
+    Settle();
+    SendShift(true);
+    PostKey(tool, VK_RIGHT);   // right 420
+    PostKey(tool, VK_RIGHT);   // right 421
+    PostKey(tool, VK_DOWN);    // bottom 322
+    PostKey(tool, VK_UP);      // bottom 321
+    PostKey(tool, VK_UP);      // bottom 320
+    PostKey(tool, VK_LEFT);    // right 420
+    SendShift(false);
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(399, 301)}, {kBottomRight, 0, MAKELONG(420, 320)}}));
+}
+
+TEST_F(Areacap, ArrowKeysStopAtTheLastColumnAndRow)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Keys as in the test above.
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Drag(tool, w - 30, h - 20, w - 1, h - 1);
+    PostKey(tool, VK_RIGHT);
+    PostKey(tool, VK_DOWN);
+    SetForegroundWindow(tool);
+    Settle();
+    SendShift(true);
+    PostKey(tool, VK_RIGHT);
+    PostKey(tool, VK_DOWN);
+    SendShift(false);
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(w - 30, h - 20)}, {kBottomRight, 0, MAKELONG(w - 1, h - 1)}}));
+}
+
+TEST_F(Areacap, ArrowKeysDoNothingWithoutSelection)
+{
+    // Keys: posted WM_KEYDOWN. Mouse: SetCursorPos + SendMessageTimeoutA.
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    PostKey(tool, VK_LEFT);
+    PostKey(tool, VK_RIGHT);
+    PostKey(tool, VK_DOWN);
+    PostKey(tool, VK_UP);
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(1, 1)}, {kBottomRight, 0, MAKELONG(0, 0)}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, ZoomStopsAtEightAndOneAndScreenshotShowsTheMagnifier)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. The magnifier is read back
+    // from the screen: the backdrop's neighbouring pixels all differ, so a
+    // run of equal pixels in the magnifier is as long as the magnification.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    auto magnification = [&]() {
+        MouseStep(tool, WM_MOUSEMOVE, 600, 500);   // outside: the magnifier follows the cursor
+        RECT client;
+        GetClientRect(tool, &client);
+        POINT origin = {0, 0};
+        ClientToScreen(tool, &origin);
+        Snapshot m = ReadScreen(origin.x, origin.y, client.right, client.bottom);
+        // Row 40 of the client area, away from the centre marker; skip the
+        // first run, which the left edge may cut.
+        int x = origin.x + RunLength(m, origin.x, origin.y + 40);
+        return RunLength(m, x, origin.y + 40);
+    };
+    EXPECT_EQ(4, magnification());
+    Click(tool, 1);
+    EXPECT_EQ(8, magnification());
+    Click(tool, 1);
+    EXPECT_EQ(8, magnification());
+
+    // Screenshot of the tool window with the magnifier at 8 for a person to
+    // look at: bin/areacap_tool_window.png in the build tree.
+    RECT w;
+    GetWindowRect(tool, &w);
+    Snapshot shot = ReadScreen(w.left, w.top, w.right - w.left, w.bottom - w.top);
+    EXPECT_TRUE(WritePng(shot, ProgramDirectory() + "areacap_tool_window.png"));
+
+    Click(tool, 2);
+    EXPECT_EQ(4, magnification());
+    Click(tool, 2);
+    EXPECT_EQ(2, magnification());
+    Click(tool, 2);
+    EXPECT_EQ(1, magnification());
+    Click(tool, 2);
+    EXPECT_EQ(1, magnification());
+
+    // The help button writes the hint into the magnifier area: white with
+    // dark text.
+    Click(tool, 3);
+    {
+        RECT client;
+        GetClientRect(tool, &client);
+        POINT origin = {0, 0};
+        ClientToScreen(tool, &origin);
+        Snapshot m = ReadScreen(origin.x, origin.y + 35, client.right, client.bottom - 35);
+        int white = 0, dark = 0;
+        for (uint32_t c : m.pixels) {
+            white += c == 0xFFFFFF;
+            dark += c == 0;
+        }
+        EXPECT_GT(white, static_cast<int>(m.pixels.size()) / 2);
+        EXPECT_GT(dark, 50);
+        EXPECT_TRUE(WritePng(ReadScreen(w.left, w.top, w.right - w.left, w.bottom - w.top),
+                             ProgramDirectory() + "areacap_tool_window_help.png"));
+    }
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+}
+
+TEST_F(Areacap, MovingTheToolWindowKeepsItsSize)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA.
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    RECT r0;
+    GetWindowRect(tool, &r0);
+    EXPECT_EQ(16, r0.left);
+    EXPECT_EQ(16, r0.top);
+    RECT client;
+    GetClientRect(tool, &client);
+    EXPECT_EQ(128, client.right);
+    EXPECT_EQ(163, client.bottom);
+    Drag(tool, 400, 300, 450, 350);   // a selection, hidden during the move
+    MoveTool(tool, 250, 120);
+    RECT r1;
+    GetWindowRect(tool, &r1);
+    EXPECT_EQ(r0.left + 250, r1.left);
+    EXPECT_EQ(r0.top + 120, r1.top);
+    EXPECT_EQ(r0.right - r0.left, r1.right - r1.left);
+    EXPECT_EQ(r0.bottom - r0.top, r1.bottom - r1.top);
+    EXPECT_TRUE(IsWindowVisible(tool));
+    EXPECT_TRUE(GetWindowLongA(tool, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The toolbar follows the window: the camera button still captures.
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(400, 300)}, {kBottomRight, 0, MAKELONG(450, 350)}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, EscSendsOnlyCancelAndErasesTheOutline)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Esc: posted WM_KEYDOWN.
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND tool = StartAreaMode(true);
+    ASSERT_TRUE(tool != NULL);
+    Drag(tool, 400, 300, 450, 350);
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, EscWhileMovingLeavesNoMarks)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Esc: posted WM_KEYDOWN.
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Drag(tool, 400, 300, 450, 350);
+    RECT w;
+    GetWindowRect(tool, &w);
+    MouseStep(tool, WM_LBUTTONDOWN, w.left + 60, w.top + 100);
+    MouseStep(tool, WM_MOUSEMOVE, w.left + 260, w.top + 200);
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, ActivatingAnotherWindowCancelsOnce)
+{
+    // Focus: SetForegroundWindow on the tool window, then on the backdrop.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    SetForegroundWindow(tool);
+    Settle();
+    HWND other = ShowBackdrop();
+    SetForegroundWindow(other);
+    EXPECT_EQ(0, Exit());
+    PumpFor(200);
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+}
+
+// --- window pick ------------------------------------------------------------
+
+namespace {
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window with a frame around its client area, at (300, 200).
+HWND CreateTarget()
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = TargetProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "AreacapTestTarget";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, "AreacapTestTarget", "target", WS_POPUP | WS_THICKFRAME | WS_VISIBLE, 300, 200,
+                             200, 150, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    UpdateWindow(w);
+    PumpFor(200);
+    return w;
+}
+
+}  // namespace
+
+TEST_F(Areacap, PickFromFrameIntoClientAreaReportsTheWindow)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA to the pick window.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);   // over the backdrop when the mode starts
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w, c;
+    GetWindowRect(target, &w);
+    GetClientRect(target, &c);
+    ASSERT_LT(c.right, w.right - w.left) << "the target has a frame";
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 1, w.top + 60);   // on the frame
+    // The 3-pixel frame around the whole window is inverted.
+    Snapshot framed = ReadScreen(w.left, w.top, 10, 10);
+    EXPECT_EQ(before.At(w.left, w.top) ^ 0xFFFFFF, framed.At(w.left, w.top));
+    EXPECT_EQ(before.At(w.left + 2, w.top + 5) ^ 0xFFFFFF, framed.At(w.left + 2, w.top + 5));
+    EXPECT_EQ(before.At(w.left + 5, w.top + 5), framed.At(w.left + 5, w.top + 5));
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);   // into the client area
+    MouseStep(pick, WM_LBUTTONUP, w.left + 100, w.top + 60);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kPicked, 1, reinterpret_cast<LPARAM>(target)}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, PickReleaseOnTheFrameReportsFlagZero)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. The host sends 601.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    HWND pick = StartMode(601, true, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w;
+    GetWindowRect(target, &w);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 1, w.top + 60);
+    MouseStep(pick, WM_LBUTTONUP, w.left + 1, w.top + 60);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kPicked, 0, reinterpret_cast<LPARAM>(target)}}));
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, PickEscSendsOnlyCancelAndErasesTheFrame)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Esc: posted WM_KEYDOWN.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w;
+    GetWindowRect(target, &w);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);
+    EXPECT_FALSE(SameScreen(before, WholeScreen())) << "the frame is shown";
+    PostKey(pick, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, PickTargetClosedBeforeReleaseReportsNothing)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w;
+    GetWindowRect(target, &w);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);
+    DestroyWindow(target);
+    PumpFor(200);
+    DWORD_PTR result;
+    SendMessageTimeoutA(pick, WM_LBUTTONUP, 0, 0, SMTO_NORMAL, 5000, &result);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({}));
+}
+
+TEST_F(Areacap, PickFocusLossCancelsOnceAndErasesTheFrame)
+{
+    // Focus: SetForegroundWindow on the pick window, then on another window.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w;
+    GetWindowRect(target, &w);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);
+    SetForegroundWindow(pick);
+    Settle();
+    // A window away from the target: activating the target itself would
+    // repaint it under the frame.
+    HWND other = CreateWindowExA(0, "AreacapTestTarget", "other", WS_POPUP | WS_VISIBLE, 700, 50, 100, 100, NULL,
+                                 NULL, GetModuleHandleA(NULL), NULL);
+    SetForegroundWindow(other);
+    EXPECT_EQ(0, Exit());
+    PumpFor(300);
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    DestroyWindow(other);
+    PumpFor(300);
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    DestroyWindow(target);
 }

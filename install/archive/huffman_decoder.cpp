@@ -28,6 +28,23 @@ static uint16_t literalTable[1 << LITERAL_TABLE_BITS];
 static uint16_t smallTable[1 << SMALL_TABLE_BITS];
 static uint16_t blockCounter;  // codes left in the block; 0 read as 65,536
 
+// The inner loop's copies of the literal/length and position tables: each
+// entry holds the symbol in its low 9 bits and its code length above them,
+// or, with bit 15 set, the tree node where a longer code continues. One
+// lookup thus gives both the symbol and the bits to drop.
+static uint16_t literalFast[1 << LITERAL_TABLE_BITS];
+static uint16_t positionFast[1 << SMALL_TABLE_BITS];
+const unsigned FAST_NODE = 0x8000;
+
+static void MakeFastTable(const uint16_t* table, int size, int symbolCount, const uint8_t* lengths,
+                          uint16_t* fast)
+{
+    for (int i = 0; i < size; ++i) {
+        unsigned j = table[i];
+        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : (lengths[j] << 9) | j);
+    }
+}
+
 bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table)
 {
     uint32_t count[17] = {0};
@@ -196,8 +213,12 @@ static bool StartBlock()
     blockCounter = (uint16_t)GetBits(s, 16);
     if (s.failed)
         return false;
-    return ReadPtLengths(LENGTH_CODE_SYMBOLS, 5, 3) && ReadCLengths() &&
-           ReadPtLengths(POSITION_SYMBOLS, 5, -1) && !s.failed;
+    if (!ReadPtLengths(LENGTH_CODE_SYMBOLS, 5, 3) || !ReadCLengths() ||
+        !ReadPtLengths(POSITION_SYMBOLS, 5, -1) || s.failed)
+        return false;
+    MakeFastTable(literalTable, 1 << LITERAL_TABLE_BITS, LITERAL_SYMBOLS, literalLengths, literalFast);
+    MakeFastTable(smallTable, 1 << SMALL_TABLE_BITS, POSITION_SYMBOLS, smallLengths, positionFast);
+    return true;
 }
 
 static bool DecodeHuffmanWindow(const DecodeTarget& t)
@@ -232,21 +253,26 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
             LoadBits(s, bits, count, in, inEnd);
         }
         --blockCounter;
-        // One load covers a literal/length code (16 bits at most) and a
-        // position code with its extra bits (31 at most).
-        if (count < 47 && !LoadMoreBits(s, bits, count, in, inEnd, 47)) {
+        // A literal/length code takes 16 bits at most.
+        if (count < 16 && !LoadMoreBits(s, bits, count, in, inEnd, 16)) {
             SetReadError(t.archiveName);
             return false;
         }
-        int c = literalTable[bits >> 52];
-        if (c >= LITERAL_SYMBOLS) {
+        unsigned e = literalFast[bits >> 52];
+        int c;
+        int used;
+        if (e & FAST_NODE) {
+            c = (int)(e & ~FAST_NODE);
             uint64_t m = (uint64_t)1 << 51;
             do {
                 c = (bits & m) ? rightChild[c] : leftChild[c];
                 m >>= 1;
             } while (c >= LITERAL_SYMBOLS);
+            used = literalLengths[c];
+        } else {
+            c = (int)(e & 0x1FF);
+            used = (int)(e >> 9);
         }
-        int used = literalLengths[c];
         bits <<= used;
         count -= used;
 
@@ -264,15 +290,25 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (PumpDue(r, interval) && !PumpOrTerminate())
             return false;
         int length = c - 253;
-        int j = smallTable[bits >> 56];
-        if (j >= POSITION_SYMBOLS) {
+        // A position code and its extra bits take 31 bits at most.
+        if (count < 31 && !LoadMoreBits(s, bits, count, in, inEnd, 31)) {
+            SetReadError(t.archiveName);
+            return false;
+        }
+        e = positionFast[bits >> 56];
+        int j;
+        if (e & FAST_NODE) {
+            j = (int)(e & ~FAST_NODE);
             uint64_t m = (uint64_t)1 << 55;
             do {
                 j = (bits & m) ? rightChild[j] : leftChild[j];
                 m >>= 1;
             } while (j >= POSITION_SYMBOLS);
+            used = smallLengths[j];
+        } else {
+            j = (int)(e & 0x1FF);
+            used = (int)(e >> 9);
         }
-        used = smallLengths[j];
         bits <<= used;
         count -= used;
         int p = 0;

@@ -25,7 +25,8 @@ bool CheckPathKeywords(const char* text, bool allowProgram, bool allowSource,
 // including the terminating zero; output may be the same buffer as input.
 // Values are taken now ("Src_Dir" and "Dst_Dir" from InstallScript, "Ini_Dir"
 // from its scriptPath). A backslash right after a keyword is dropped, since
-// the value already ends in one. False when the result does not fit or the
-// in-place copy cannot be allocated; output is then unusable. Allowed groups
-// are not checked here: call CheckPathKeywords first.
+// the value already ends in one. False when the result does not fit, the
+// in-place copy cannot be allocated, or a value is unknown ("Ini_Dir" and
+// "Ini_Roo" while no script has been located); output is then unusable.
+// Allowed groups are not checked here: call CheckPathKeywords first.
 bool ExpandPathKeywords(const char* input, char* output, int capacity);

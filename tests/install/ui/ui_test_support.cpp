@@ -201,6 +201,14 @@ Pixels ReadScreenPixels(HWND window)
     return pixels;
 }
 
+Pixels CaptureDialog(HWND dialog)
+{
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
+    SendMessageA(dialog, WM_NULL, 0, 0);
+    return ReadWindowPixels(dialog);
+}
+
 static unsigned Crc32(const unsigned char* data, size_t length, unsigned crc = 0)
 {
     crc = ~crc;

@@ -8,6 +8,17 @@
 #include <string>
 #include <vector>
 
+inline std::string Upper(std::string s)
+{
+    CharUpperA(&s[0]);
+    return s;
+}
+inline std::string Lower(std::string s)
+{
+    CharLowerA(&s[0]);
+    return s;
+}
+
 // Directory of the running test program, with a final backslash.
 std::string ProgramDirectory();
 // A new empty directory under the temporary directory, final backslash.
@@ -51,6 +62,9 @@ Pixels ReadWindowPixels(HWND window);
 // Reads the screen area of a window (with its frame and title) from the
 // screen device context.
 Pixels ReadScreenPixels(HWND window);
+// Repaints a dialog of another thread and reads its client area (the
+// caption bar is left to a window manager, which the test display lacks).
+Pixels CaptureDialog(HWND dialog);
 // Saves pixels as <program dir>\screenshots\<name>.png; returns the path.
 std::string SavePng(const Pixels& pixels, const char* name);
 inline unsigned Rgb(COLORREF c)

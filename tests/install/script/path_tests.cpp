@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "install/script/ceil_div.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
@@ -177,14 +176,6 @@ TEST(TextChecks, BlankZerosDigitsControls)
     EXPECT_TRUE(HasNoControlChars("plain \x7f\xff text"));
     EXPECT_FALSE(HasNoControlChars("tab\there"));
     EXPECT_FALSE(HasNoControlChars("\x1f"));
-}
-
-TEST(CeilDivTest, RoundsUp)
-{
-    EXPECT_EQ(CeilDiv(0, 5), 0);
-    EXPECT_EQ(CeilDiv(10, 5), 2);
-    EXPECT_EQ(CeilDiv(11, 5), 3);
-    EXPECT_EQ(CeilDiv(0x7fffffff, 32767), 65539);
 }
 
 class PathTest : public ::testing::Test {

@@ -14,7 +14,9 @@ bitmap16: a hexadecimal digit is an index into the standard 16-colour VGA
 bitmap1:  '#' is black (bit 0), '.' is white (bit 1).
 cursor:   '#' black, 'o' white, '.' transparent, 'x' inverted screen.
 
-Usage: make_areacap_resources.py [RESOURCE_DIR]
+Usage: make_areacap_resources.py [RESOURCE_DIR] [--check]
+With --check nothing is written: the script fails when a generated file in
+RESOURCE_DIR differs from what its pixel map gives.
 """
 import os
 import struct
@@ -150,7 +152,8 @@ def make_cursor(path, width, height, hotspot, rows):
     return directory + entry + image
 
 
-def build(directory):
+def build(directory, check):
+    stale = []
     for source, output in sorted(OUTPUTS.items()):
         path = os.path.join(directory, source)
         kind, width, height, hotspot, rows = parse(path)
@@ -160,17 +163,32 @@ def build(directory):
             data = make_bitmap1(path, width, height, rows)
         else:
             data = make_cursor(path, width, height, hotspot, rows)
-        with open(os.path.join(directory, output), "wb") as f:
-            f.write(data)
+        target = os.path.join(directory, output)
+        if check:
+            try:
+                with open(target, "rb") as f:
+                    if f.read() != data:
+                        stale.append(output)
+            except OSError:
+                stale.append(output)
+        else:
+            with open(target, "wb") as f:
+                f.write(data)
+    return stale
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    directory = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "areacap", "resources")
+    args = [a for a in sys.argv[1:] if a != "--check"]
+    check = "--check" in sys.argv[1:]
+    directory = args[0] if args else os.path.join(here, "..", "areacap", "resources")
     try:
-        build(directory)
-    except (OSError, SourceError, ValueError) as error:
+        stale = build(directory, check)
+    except (OSError, SourceError, ValueError, IndexError) as error:
         print("make_areacap_resources: %s" % error, file=sys.stderr)
+        return 1
+    if stale:
+        print("make_areacap_resources: out of date: %s" % " ".join(stale), file=sys.stderr)
         return 1
     return 0
 

@@ -331,6 +331,21 @@ TEST_F(Areacap, CaptureReportsCornersThenEnds_CommandSent)
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
 }
 
+TEST_F(Areacap, MovingOverTheToolWindowKeepsTheLastSelection)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    MouseStep(tool, WM_LBUTTONDOWN, 400, 300);
+    MouseStep(tool, WM_MOUSEMOVE, 450, 350);
+    MouseStep(tool, WM_MOUSEMOVE, 100, 100);   // over the tool window
+    MouseStep(tool, WM_LBUTTONUP, 100, 100);
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(400, 300)}, {kBottomRight, 0, MAKELONG(450, 350)}}));
+}
+
 TEST_F(Areacap, PressAndReleaseWithoutMoveClearsTheSelection)
 {
     // Mouse: SetCursorPos + SendMessageTimeoutA.
@@ -418,6 +433,29 @@ TEST_F(Areacap, ArrowKeysMoveAndShiftArrowsResize)
     EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(399, 301)}, {kBottomRight, 0, MAKELONG(420, 320)}}));
 }
 
+TEST_F(Areacap, ShiftLeftEmptiesAOnePixelWideSelectionAndKeysThenDoNothing)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Keys: posted WM_KEYDOWN;
+    // Shift with SendInput while the tool window is foreground.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    Snapshot before = ReadScreen(480, 280, 40, 60);
+    Drag(tool, 500, 300, 500, 320);
+    SetForegroundWindow(tool);
+    Settle();
+    SendShift(true);
+    PostKey(tool, VK_LEFT);   // right 499: empty
+    PostKey(tool, VK_RIGHT);
+    SendShift(false);
+    PostKey(tool, VK_RIGHT);
+    PostKey(tool, VK_DOWN);
+    EXPECT_TRUE(SameScreen(before, ReadScreen(480, 280, 40, 60))) << "the outline is erased";
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(500, 300)}, {kBottomRight, 0, MAKELONG(499, 320)}}));
+}
+
 TEST_F(Areacap, ArrowKeysStopAtTheLastColumnAndRow)
 {
     // Mouse: SetCursorPos + SendMessageTimeoutA. Keys as in the test above.
@@ -478,6 +516,14 @@ TEST_F(Areacap, ZoomStopsAtEightAndOneAndScreenshotShowsTheMagnifier)
         return RunLength(m, x, origin.y + 40);
     };
     EXPECT_EQ(4, magnification());
+    {
+        // Released off the button: nothing happens.
+        POINT b = Button(tool, 1);
+        MouseStep(tool, WM_LBUTTONDOWN, b.x, b.y);
+        MouseStep(tool, WM_MOUSEMOVE, b.x + 40, b.y + 80);
+        MouseStep(tool, WM_LBUTTONUP, b.x + 40, b.y + 80);
+    }
+    EXPECT_EQ(4, magnification());
     Click(tool, 1);
     EXPECT_EQ(8, magnification());
     Click(tool, 1);
@@ -518,6 +564,33 @@ TEST_F(Areacap, ZoomStopsAtEightAndOneAndScreenshotShowsTheMagnifier)
         EXPECT_TRUE(WritePng(ReadScreen(w.left, w.top, w.right - w.left, w.bottom - w.top),
                              ProgramDirectory() + "areacap_tool_window_help.png"));
     }
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+}
+
+TEST_F(Areacap, CentreMarkerTurnsWhiteEveryFourthTick)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Ticks: WM_TIMER posted to
+    // the command window.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    MouseStep(tool, WM_MOUSEMOVE, 600, 500);
+    POINT marker = {64, 99};
+    ClientToScreen(tool, &marker);
+    auto markerColour = [&]() { return ReadScreen(marker.x, marker.y, 4, 4).pixels[0]; };
+    EXPECT_EQ(0u, markerColour());
+    uint32_t seen[4];
+    for (int i = 0; i < 4; i++) {
+        PostMessageA(command, WM_TIMER, 7, 0);
+        Settle();
+        seen[i] = markerColour();
+    }
+    EXPECT_EQ(0u, seen[0]);
+    EXPECT_EQ(0u, seen[1]);
+    EXPECT_EQ(0u, seen[2]);
+    EXPECT_EQ(0xFFFFFFu, seen[3]);
     PostKey(tool, VK_ESCAPE);
     EXPECT_EQ(0, Exit());
     EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));

@@ -201,6 +201,12 @@ static bool InstallEntries(int archive, const ArchiveEntry& entry, const char* a
         }
         DirectoryExists(destination);  // only to qualify it, with a final backslash
         size_t directoryLength = strlen(destination);
+        // A directory too long to be qualified keeps its text; the file name
+        // must still go below it.
+        if (directoryLength > 0 && destination[directoryLength - 1] != '\\' && directoryLength + 1 < PATH_SIZE) {
+            destination[directoryLength++] = '\\';
+            destination[directoryLength] = '\0';
+        }
         if (directoryLength + strlen(storedName) >= PATH_SIZE) {
             SetFinishMessageWithName("Cannot create the file '%s'. ", storedName);
             return false;

@@ -1,5 +1,6 @@
 #include "install/shell/main_window.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "install/archive/file_installation.h"
@@ -81,18 +82,48 @@ void RefuseEndSession()
 
 void ComposeFinishText(const char* stored, char* out, size_t capacity)
 {
-    size_t storedLength = strlen(stored);
-    size_t tailLength = sizeof(TERMINATED_TEXT) - 1;
-    if (capacity <= tailLength) {
+    const size_t tailLength = sizeof(TERMINATED_TEXT) - 1;
+    // The whole sentence must fit the 255 characters of a finish message.
+    const size_t limit = FINISH_MESSAGE_SIZE - 1 - tailLength;
+    if (capacity <= FINISH_MESSAGE_SIZE - 1) {
         out[0] = '\0';
         return;
     }
-    // The closing sentence always shows in full; a stored text too long for
-    // the rest is cut.
-    if (storedLength > capacity - 1 - tailLength)
-        storedLength = capacity - 1 - tailLength;
-    memcpy(out, stored, storedLength);
-    memcpy(out + storedLength, TERMINATED_TEXT, tailLength + 1);
+    size_t length = strlen(stored);
+    if (length <= limit) {
+        memcpy(out, stored, length);
+    } else {
+        // Too long: the file name inside the quotes loses its middle. A text
+        // that was cut before its closing quote gets the quote back.
+        const char* open = strchr(stored, '\'');
+        const char* close = open != nullptr ? strrchr(stored, '\'') : nullptr;
+        if (open == nullptr || open - stored + 8 > static_cast<ptrdiff_t>(limit)) {
+            length = limit;
+            memcpy(out, stored, length);
+        } else {
+            const char* rest = close != open ? close : "'. ";
+            size_t head = static_cast<size_t>(open - stored) + 1;
+            size_t restLength = strlen(rest);
+            size_t nameLength = static_cast<size_t>((close != open ? close : stored + strlen(stored)) - open - 1);
+            size_t room = limit > head + restLength + 3 ? limit - head - restLength - 3 : 0;
+            if (room > nameLength)
+                room = nameLength;
+            size_t nameTail = room / 2;
+            size_t nameHead = room - nameTail;
+            length = 0;
+            memcpy(out, stored, head + nameHead);
+            length = head + nameHead;
+            memcpy(out + length, "...", 3);
+            length += 3;
+            memcpy(out + length, open + 1 + nameLength - nameTail, nameTail);
+            length += nameTail;
+            memcpy(out + length, rest, restLength);
+            length += restLength;
+            if (length > limit)
+                length = limit;
+        }
+    }
+    memcpy(out + length, TERMINATED_TEXT, tailLength + 1);
 }
 
 static void ShowPanelAgain()
@@ -196,7 +227,7 @@ static void FinishInstallation(HWND window, INT_PTR outcome)
             if (strcmp(finishMessage, TERMINATED_TEXT) == 0) {
                 ShowMessageBox(window, finishMessage, InstallScript.caption, MB_OK | MB_ICONINFORMATION);
             } else {
-                char text[FINISH_MESSAGE_SIZE + sizeof TERMINATED_TEXT];
+                char text[FINISH_MESSAGE_SIZE];
                 ComposeFinishText(finishMessage, text, sizeof text);
                 ShowMessageBox(window, text, InstallScript.caption, MB_OK | MB_ICONHAND);
             }

@@ -22,5 +22,7 @@ bool ConfirmCancel();
 void RefuseEndSession();
 
 // Builds the text the finishing step shows for a failure: the stored text
-// followed by "Installation process is terminated.", within capacity.
+// followed by "Installation process is terminated.", within 255 characters
+// (capacity at least 256): a stored text too long for that loses the middle
+// of the file name between its quotes.
 void ComposeFinishText(const char* stored, char* out, size_t capacity);

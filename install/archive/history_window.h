@@ -4,6 +4,7 @@
 // Portable.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 // The files and names of the entry being decoded.
 struct DecodeTarget {
@@ -39,3 +40,53 @@ bool WriteWindowPart(const DecodeTarget& t, int count);
 
 // A full window: message run, the whole window in pieces, progress report.
 bool FlushWindow(const DecodeTarget& t);
+
+// Copies a match that neither wraps nor crosses the window's end
+// (i < r, r + length within the window): window[r + k] = window[i + k] in
+// order, so a source that overlaps the destination repeats its bytes. Only
+// bytes inside the destination are written: those after it are history that
+// later matches may still read.
+inline void CopyMatch(uint8_t* window, int r, int i, int length)
+{
+    uint8_t* d = window + r;
+    const uint8_t* s = window + i;
+    int distance = r - i;
+    if (distance >= length) {
+        // Source and destination are apart: load both ends, then store.
+        if (length >= 8 && length <= 16) {
+            uint64_t a, b;
+            memcpy(&a, s, 8);
+            memcpy(&b, s + length - 8, 8);
+            memcpy(d, &a, 8);
+            memcpy(d + length - 8, &b, 8);
+        } else if (length >= 4 && length < 8) {
+            uint32_t a, b;
+            memcpy(&a, s, 4);
+            memcpy(&b, s + length - 4, 4);
+            memcpy(d, &a, 4);
+            memcpy(d + length - 4, &b, 4);
+        } else if (length == 3) {
+            uint16_t a;
+            memcpy(&a, s, 2);
+            uint8_t c = s[2];
+            memcpy(d, &a, 2);
+            d[2] = c;
+        } else {
+            memcpy(d, s, (size_t)length);
+        }
+        return;
+    }
+    if (distance >= 8) {
+        while (length >= 8) {
+            memcpy(d, s, 8);
+            d += 8;
+            s += 8;
+            length -= 8;
+        }
+    } else if (distance == 1) {
+        memset(d, *s, (size_t)length);
+        return;
+    }
+    while (length-- > 0)
+        *d++ = *s++;
+}

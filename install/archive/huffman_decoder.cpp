@@ -331,19 +331,8 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
         if (i < r && r < HISTORY_WINDOW_SIZE - 257) {
-            uint8_t* d = win + r;
-            const uint8_t* from = win + i;
+            CopyMatch(win, r, i, length);
             r += length;
-            if (r - i - length >= 8) {
-                while (length >= 8) {
-                    memcpy(d, from, 8);
-                    d += 8;
-                    from += 8;
-                    length -= 8;
-                }
-            }
-            while (length-- > 0)
-                *d++ = *from++;
         } else {
             while (length-- > 0) {
                 win[r++] = win[i++];

@@ -145,7 +145,8 @@ static bool ReadPtLengths(int symbolCount, int countBits, int specialIndex)
         return false;
     int i = 0;
     while (i < n) {
-        if (!NeedBits(s, 16))
+        // A length takes 3 bits, or up to 17 when it is 7 or more.
+        if (!NeedBits(s, 20))
             return false;
         int x = (int)(s.bits >> 61);
         if (x == 7) {

@@ -220,7 +220,7 @@ TEST_F(PromptTest, DiskettePromptRefusesEmptyPlacesAndAcceptsAnotherDrive)
                 Sleep(100);
                 SendMessageA(dialog, WM_NULL, 0, 0);
                 c->seen->states.push_back(IsWindow(dialog) ? "open" : "closed");
-                EXPECT_EQ(FocusOfThread(thread), field) << path;
+                EXPECT_EQ(WaitForFocus(thread, field), field) << path;
             }
             TypeText(dialog, IDC_SOURCE_FIELD, std::string(70, 'x').c_str());
             c->seen->typed = ControlText(dialog, IDC_SOURCE_FIELD);

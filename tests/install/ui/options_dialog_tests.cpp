@@ -196,7 +196,7 @@ TEST_F(OptionsDialogTest, RejectsBadSourceAndDestinationThenAcceptsANewDestinati
                 SendMessageA(dialog, WM_NULL, 0, 0);
                 o->afterClicks.push_back(IsWindow(dialog) ? "open" : "closed");
                 if (expectFocus != nullptr && IsWindow(dialog)) {
-                    EXPECT_EQ(FocusOfThread(thread), expectFocus) << text;
+                    EXPECT_EQ(WaitForFocus(thread, expectFocus), expectFocus) << text;
                 }
             };
             attempt(IDC_SOURCE_FIELD, "", sourceField);

@@ -361,6 +361,16 @@ HWND FocusOfThread(DWORD threadId)
     return info.hwndFocus;
 }
 
+HWND WaitForFocus(DWORD threadId, HWND window, int timeoutMs)
+{
+    HWND focus = FocusOfThread(threadId);
+    for (int waited = 0; focus != window && waited < timeoutMs; waited += 20) {
+        Sleep(20);
+        focus = FocusOfThread(threadId);
+    }
+    return focus;
+}
+
 DialogDriver::DialogDriver(Script script, void* context, int fallbackId)
     : script(script), context(context), fallbackId(fallbackId), dialogThread(GetCurrentThreadId())
 {

@@ -85,6 +85,9 @@ void TypeText(HWND dialog, int id, const char* text);
 std::string ControlText(HWND dialog, int id);
 // The window that has the keyboard focus in the given thread.
 HWND FocusOfThread(DWORD threadId);
+// Waits (up to timeoutMs) until the focus of the thread is on the window;
+// returns the focus window then.
+HWND WaitForFocus(DWORD threadId, HWND window, int timeoutMs = 3000);
 
 // Runs a driver on a second thread while the test's thread shows a dialog.
 // If the driver fails to end the dialog within the time limit, the dialog

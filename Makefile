@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps win32 win64 host dist test clean
+.PHONY: all deps win32 win64 host dist test demo clean
 
 all: deps dist
 
@@ -38,6 +38,11 @@ dist: win32 win64 host
 
 test: all
 	tools/run-tests.sh
+
+# Installs the sample product under Wine: interactively on a display, else
+# driven through its dialogs on a private X display (screenshots saved).
+demo: all
+	tools/demo.sh
 
 clean:
 	rm -rf $(BUILD) dist

@@ -306,6 +306,13 @@ TEST_F(Areacap, WithoutHostEndsAtOnceWithoutWindow)
 TEST_F(Areacap, SecondCopyEndsAtOnceAndUnknownCommandChangesNothing)
 {
     Launch();
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_VISIBLE),
+              GetWindowLongA(command, GWL_STYLE) & (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_BORDER));
+    EXPECT_TRUE(GetWindowLongA(command, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+    RECT r;
+    GetWindowRect(command, &r);
+    EXPECT_EQ(0, r.right - r.left);
+    EXPECT_EQ(0, r.bottom - r.top);
     PROCESS_INFORMATION second;
     ASSERT_TRUE(StartAreacap(&second));
     EXPECT_EQ(0, WaitForExit(second, 5000));
@@ -649,6 +656,10 @@ TEST_F(Areacap, MovingTheToolWindowKeepsItsSize)
     GetClientRect(tool, &client);
     EXPECT_EQ(128, client.right);
     EXPECT_EQ(163, client.bottom);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_BORDER | WS_VISIBLE),
+              GetWindowLongA(tool, GWL_STYLE) & (WS_POPUP | WS_BORDER | WS_VISIBLE | WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongA(tool, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(static_cast<ULONG_PTR>(CS_SAVEBITS | CS_BYTEALIGNCLIENT), GetClassLongPtrA(tool, GCL_STYLE));
     Drag(tool, 400, 300, 450, 350);   // a selection, hidden during the move
     MoveTool(tool, 250, 120);
     RECT r1;
@@ -682,6 +693,23 @@ TEST_F(Areacap, EscSendsOnlyCancelAndErasesTheOutline)
     EXPECT_TRUE(ScreenRestored(before));
     PumpFor(300);   // the backdrop repaints where the tool window was
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, CommandDuringAModeIsIgnored)
+{
+    // The host posts a second command while the area mode runs; Esc: posted.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    HostDeliverCommand(command, 601, false);
+    HostDeliverCommand(command, 605, false);
+    PumpFor(300);
+    EXPECT_EQ(NULL, FindWindowA("HOOK:95", NULL));
+    EXPECT_TRUE(IsWindow(tool));
+    EXPECT_TRUE(LogIs({}));
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
 }
 
 TEST_F(Areacap, EscWhileMovingLeavesNoMarks)
@@ -792,6 +820,9 @@ TEST_F(Areacap, PickReleaseOnTheFrameReportsFlagZero)
     Launch();
     HWND pick = StartMode(601, true, "HOOK:95");
     ASSERT_TRUE(pick != NULL);
+    EXPECT_EQ(static_cast<LONG>(WS_EX_TOPMOST | WS_EX_TRANSPARENT),
+              GetWindowLongA(pick, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TRANSPARENT));
+    EXPECT_TRUE(GetWindowLongA(pick, GWL_STYLE) & WS_POPUP);
     RECT w;
     GetWindowRect(target, &w);
     MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);

@@ -7,10 +7,12 @@
 // not reliably reach it. Mouse steps therefore set the cursor with
 // SetCursorPos (the program reads the position with GetCursorPos) and then
 // deliver the mouse message to the mode window with SendMessageTimeoutA, so
-// each step is handled before the cursor moves on. Plain keys are posted as
-// WM_KEYDOWN (the program's own TranslateMessage makes Esc a WM_CHAR); Shift
-// is real input (SendInput) so that GetKeyState sees it. Focus changes use
-// SetForegroundWindow. Each test says which it uses.
+// each step is handled before the cursor moves on. Real mouse input
+// (SendInput) does reach the mode window while it is the foreground window;
+// two tests drive whole modes that way. Plain keys are posted as WM_KEYDOWN
+// (the program's own TranslateMessage makes Esc a WM_CHAR) or sent as real
+// input; Shift is always real input so that GetKeyState sees it. Focus
+// changes use SetForegroundWindow. Each test says which it uses.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,8 +30,6 @@ const UINT kTopLeft = 2690;
 const UINT kBottomRight = 2691;
 const UINT kPicked = 2692;
 const WPARAM kCancel = 1273;
-
-// The tool window's standard place: client 128 x 163 at (17, 17).
 
 void Settle()
 {
@@ -60,15 +60,35 @@ void PostKey(HWND window, WPARAM key)
     Sleep(150);   // without running this thread's messages (see Exit)
 }
 
-void SendShift(bool down)
+// Real mouse input: moves the cursor and presses or releases the left button.
+void RealMouse(int x, int y, DWORD buttonFlag)
+{
+    INPUT in;
+    ZeroMemory(&in, sizeof in);
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN);
+    in.mi.dy = (y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlag;
+    SendInput(1, &in, sizeof in);
+    PumpFor(250);
+}
+
+// Real keyboard input to the foreground window; waits without running this
+// thread's messages (see Areacap::Exit).
+void RealKey(WORD key, bool down)
 {
     INPUT in;
     ZeroMemory(&in, sizeof in);
     in.type = INPUT_KEYBOARD;
-    in.ki.wVk = VK_SHIFT;
+    in.ki.wVk = key;
     in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
     SendInput(1, &in, sizeof in);
-    PumpFor(300);
+    Sleep(300);
+}
+
+void SendShift(bool down)
+{
+    RealKey(VK_SHIFT, down);
 }
 
 // Compares two snapshots of the same area, leaving out the places where the
@@ -240,7 +260,7 @@ protected:
         return static_cast<long>(code);
     }
 
-    // Button centres in screen pixels for a window whose client area starts at (cx, cy).
+    // The centre of a toolbar button in screen pixels.
     static POINT Button(HWND tool, int index)
     {
         POINT p = {index * 32 + 16, 16};
@@ -373,6 +393,28 @@ TEST_F(Areacap, CaptureReportsCornersThenEnds_CommandSent)
     EXPECT_TRUE(ScreenRestored(before));
     PumpFor(300);   // the backdrop repaints where the tool window was
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
+}
+
+TEST_F(Areacap, CaptureWithRealMouseInput)
+{
+    // Real input: SendInput mouse events while the tool window is foreground
+    // and holds the capture (under Wine they reach it there, inside and
+    // outside the window).
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    SetForegroundWindow(tool);
+    Settle();
+    RealMouse(400, 300, 0);
+    RealMouse(400, 300, MOUSEEVENTF_LEFTDOWN);
+    RealMouse(450, 350, 0);
+    RealMouse(450, 350, MOUSEEVENTF_LEFTUP);
+    POINT b = Button(tool, 0);
+    RealMouse(b.x, b.y, 0);
+    RealMouse(b.x, b.y, MOUSEEVENTF_LEFTDOWN);
+    RealMouse(b.x, b.y, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(400, 300)}, {kBottomRight, 0, MAKELONG(450, 350)}}));
 }
 
 TEST_F(Areacap, MovingOverTheToolWindowKeepsTheLastSelection)
@@ -681,13 +723,17 @@ TEST_F(Areacap, MovingTheToolWindowKeepsItsSize)
 
 TEST_F(Areacap, EscSendsOnlyCancelAndErasesTheOutline)
 {
-    // Mouse: SetCursorPos + SendMessageTimeoutA. Esc: posted WM_KEYDOWN.
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Esc: real input (SendInput)
+    // with the tool window foreground.
     Launch();
     Snapshot before = WholeScreen();
     HWND tool = StartAreaMode(true);
     ASSERT_TRUE(tool != NULL);
     Drag(tool, 400, 300, 450, 350);
-    PostKey(tool, VK_ESCAPE);
+    SetForegroundWindow(tool);
+    Settle();
+    RealKey(VK_ESCAPE, true);
+    RealKey(VK_ESCAPE, false);
     EXPECT_EQ(0, Exit());
     EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
     EXPECT_TRUE(ScreenRestored(before));
@@ -808,6 +854,28 @@ TEST_F(Areacap, PickFromFrameIntoClientAreaReportsTheWindow)
     EXPECT_EQ(0, Exit());
     EXPECT_TRUE(LogIs({{kPicked, 1, reinterpret_cast<LPARAM>(target)}}));
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, PickWithRealMouseInput)
+{
+    // Real input: SendInput mouse events while the pick window is foreground.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    SetForegroundWindow(pick);
+    Settle();
+    RECT w;
+    GetWindowRect(target, &w);
+    RealMouse(w.left + 1, w.top + 60, 0);
+    RealMouse(w.left + 100, w.top + 60, 0);
+    RealMouse(w.left + 100, w.top + 60, MOUSEEVENTF_LEFTDOWN);
+    RealMouse(w.left + 100, w.top + 60, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kPicked, 1, reinterpret_cast<LPARAM>(target)}}));
     DestroyWindow(target);
 }
 

@@ -4,10 +4,73 @@
 # Xvfb display, driven through its dialogs by demo_driver, and saves
 # screenshots into docs/screenshots. Either way it prints the installed
 # files and the Start-menu items that Program Manager's DDE server made.
+#
+# tools/smoke32.sh sources this file for the functions below and runs the
+# same scripted installation with the 32-bit build.
 set -eu
-top=$(cd "$(dirname "$0")/.." && pwd)
-demo="$top/build/demo"
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 sample="$top/build/host/examples/sample"
+
+winpath() { echo "Z:$1" | tr / '\\'; }
+
+# demo_stage DIR INSTALL_EXE DRIVER_EXE: a fresh copy of the distribution in
+# DIR/dist, two "diskettes" with the program on the first, and the programs
+# in DIR/bin.
+demo_stage() {
+    local dir=$1 installer=$2 driver=$3
+    [ -f "$sample/disk1/install.ini" ] || { echo "the sample distribution is missing: run make"; return 1; }
+    rm -rf "$dir/dist" "$dir/bin"
+    mkdir -p "$dir/dist" "$dir/bin"
+    cp -R "$sample/disk1" "$sample/disk2" "$dir/dist/"
+    cp "$installer" "$dir/dist/disk1/"
+    cp "$installer" "$driver" "$dir/bin/"
+}
+
+# demo_forget DRIVE_C: removes an earlier demo's installation and program
+# group.
+demo_forget() {
+    local drive_c=$1
+    find "$drive_c" -maxdepth 1 -iname tarvo -exec rm -rf {} +
+    find "$drive_c/users" -type d -iname 'Tarvo Notes' -prune -exec rm -rf {} + 2>/dev/null || true
+}
+
+# demo_drive DIR: runs DIR/bin/demo_driver.exe under $WINE on the
+# distribution in DIR/dist; its screenshots go to DIR/shots.
+demo_drive() {
+    local dir=$1
+    rm -rf "$dir/shots"
+    mkdir -p "$dir/shots"
+    "$WINE" "$dir/bin/demo_driver.exe" "$(winpath "$dir/dist/disk1")" \
+        "$(winpath "$dir/dist/disk2")" "$(winpath "$dir/shots")"
+}
+
+# demo_list_installed DRIVE_C: one line per installed file (path, size,
+# date); fails when nothing was installed.
+demo_list_installed() {
+    local installed
+    installed=$(find "$1" -maxdepth 1 -iname tarvo)
+    if [ -n "$installed" ]; then
+        (cd "$installed/.." && find "$(basename "$installed")" -type f -printf '  %-40p %6s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort)
+    else
+        echo "  (none)"
+        return 1
+    fi
+}
+
+# demo_list_menu DRIVE_C: the items of the product's Start-menu group.
+demo_list_menu() {
+    local group
+    group=$(find "$1/users" -type d -iname 'Tarvo Notes' 2>/dev/null | head -1)
+    if [ -n "$group" ]; then
+        (cd "$group/.." && find "$(basename "$group")" -type f | sort | sed 's/^/  /')
+    else
+        echo "  (none)"
+    fi
+}
+
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
+
+demo="$top/build/demo"
 shots="$top/docs/screenshots"
 WINEPREFIX="$demo/wineprefix"
 
@@ -20,30 +83,19 @@ fi
 . "$top/tools/wine-env.sh"
 trap wine_env_stop EXIT
 
-# A fresh copy of the distribution: two "diskettes", the program on the first.
-rm -rf "$demo/dist" "$demo/bin"
-mkdir -p "$demo/dist" "$demo/bin"
-cp -R "$sample/disk1" "$sample/disk2" "$demo/dist/"
-cp "$top/dist/win64/install.exe" "$demo/dist/disk1/"
-cp "$top/dist/win64/install.exe" "$top/build/win64/bin/demo_driver.exe" "$demo/bin/"
+demo_stage "$demo" "$top/dist/win64/install.exe" "$top/build/win64/bin/demo_driver.exe"
 
 wine_env_start
 drive_c="$WINEPREFIX/drive_c"
-# Forget an earlier demo's installation and program group.
-find "$drive_c" -maxdepth 1 -iname tarvo -exec rm -rf {} +
-find "$drive_c/users" -type d -iname 'Tarvo Notes' -prune -exec rm -rf {} + 2>/dev/null || true
+demo_forget "$drive_c"
 
-winpath() { echo "Z:$1" | tr / '\\'; }
 status=0
 if [ -n "$interactive" ]; then
     echo "Running the installer on your display; follow its dialogs."
     echo "The second diskette is $(winpath "$demo/dist/disk2")"
     (cd "$demo/dist/disk1" && "$WINE" install.exe) || status=$?
 else
-    rm -rf "$demo/shots"
-    mkdir -p "$demo/shots"
-    "$WINE" "$demo/bin/demo_driver.exe" "$(winpath "$demo/dist/disk1")" \
-        "$(winpath "$demo/dist/disk2")" "$(winpath "$demo/shots")" || status=$?
+    demo_drive "$demo" || status=$?
     mkdir -p "$shots"
     for bmp in "$demo"/shots/*.bmp; do
         [ -f "$bmp" ] || continue
@@ -54,19 +106,8 @@ fi
 
 echo
 echo "Installed files (C: is $drive_c):"
-installed=$(find "$drive_c" -maxdepth 1 -iname tarvo)
-if [ -n "$installed" ]; then
-    (cd "$installed/.." && find "$(basename "$installed")" -type f -printf '  %-40p %6s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort)
-else
-    echo "  (none)"
-    status=1
-fi
+demo_list_installed "$drive_c" || status=1
 echo
 echo "Start-menu items:"
-group=$(find "$drive_c/users" -type d -iname 'Tarvo Notes' 2>/dev/null | head -1)
-if [ -n "$group" ]; then
-    (cd "$group/.." && find "$(basename "$group")" -type f | sort | sed 's/^/  /')
-else
-    echo "  (none)"
-fi
+demo_list_menu "$drive_c"
 exit $status

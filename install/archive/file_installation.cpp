@@ -22,10 +22,11 @@ static const int PANEL_FILE_LINE = IDC_FILE_LINE;
 static const int ARCHIVE_CACHE_SIZE = 30720;
 static const char TERMINATED_TEXT[] = "Installation process is terminated.";
 
-// One installation at a time; the values describe the running one.
-static int32_t progressTotal = 0;    // sum of the weights of the selected archives
-static int32_t progressDone = 0;     // units committed by finished archives
-static int32_t progressCurrent = 0;  // last computed units
+// One installation at a time; the values describe the running one. The sums
+// are 64-bit: 99 archive weights of up to 2^31 - 1 each do not fit 32 bits.
+static int64_t progressTotal = 0;    // sum of the weights of the selected archives
+static int64_t progressDone = 0;     // units committed by finished archives
+static int64_t progressCurrent = 0;  // last computed units
 static int32_t archiveWeight = 0;    // weight of the archive being installed
 static int32_t archiveFileSize = 0;  // byte size of the archive being installed
 
@@ -104,7 +105,7 @@ void ReportArchiveProgress(int archive, bool commit)
             position = archiveFileSize;
         share = static_cast<double>(position) / archiveFileSize * archiveWeight;
     }
-    progressCurrent = static_cast<int32_t>(share) + progressDone;
+    progressCurrent = static_cast<int64_t>(share) + progressDone;
     if (commit)
         progressDone = progressCurrent;
     int percent = 100;

@@ -283,4 +283,22 @@ TEST_F(ArchiveInstallation, DamagedArchiveNamesItselfInTheReadError)
     EXPECT_STREQ(finishMessage, "Reading or unpacking error in 'short.arj'. ");
 }
 
+TEST_F(ArchiveInstallation, LargestWeightsAddUpWithoutOverflow)
+{
+    // Two selected archives of the largest weight: their sum needs more than
+    // 32 bits. The damaged first one stops the run with at most its own half.
+    ArchiveEntry* archives = SetArchives(2);
+    strcpy(archives[0].name, "SHORT.ARJ");
+    strcpy(archives[1].name, "MAIN.ARJ");
+    for (int i = 0; i < 2; i++) {
+        strcpy(archives[i].destination, "Dst_Dir");
+        archives[i].size = 2147483647;
+        archives[i].toInstall = 1;
+    }
+    strcpy(InstallScript.sourceDir, FixtureDir().c_str());
+    progressPercent = 0;
+    EXPECT_FALSE(InstallArchives());
+    EXPECT_LE(progressPercent, 50);
+}
+
 }  // namespace

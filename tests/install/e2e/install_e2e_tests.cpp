@@ -471,6 +471,81 @@ TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
     EXPECT_TRUE(full.compare(0, written.size(), written) == 0);
 }
 
+TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
+{
+    CopyArchive("BIG.ARJ", disk1_);
+    ScriptSpec spec;
+    spec.speedLevel = 0;
+    spec.archives = {{"BIG.ARJ"}};
+    WriteScript(spec);
+    Start();
+    ConfirmOptions();
+    HWND panel = installer_.WaitForDialog(DialogKind::Panel, WINDOW_TIMEOUT);
+    ASSERT_NE(panel, nullptr);
+    HWND main = installer_.MainWindow();
+    ASSERT_NE(main, nullptr);
+    for (int i = 0; i < 600 && GetFileAttributesA((dest_ + "large.dat").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
+        Pause(50);
+
+    // Moving is undone and maximizing refused while the installation runs.
+    SetWindowPos(main, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pause(500);
+    RECT rect;
+    GetWindowRect(main, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_FALSE(IsZoomed(main));
+
+    // (Minimizing is not checked here: without a window manager, Wine's X11
+    // driver restores a minimized visible window at once.)
+
+    // Closing asks; Cancel goes on with the installation.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(box, nullptr);
+    MessageBoxContent question = ReadMessageBox(box);
+    EXPECT_EQ(question.text, "Installation process will be terminated.");
+    EXPECT_EQ(question.caption, CAPTION);
+    EXPECT_EQ(question.icon, BoxIcon::Exclamation);
+    PressAndWait(box, IDCANCEL);
+    Pause(300);
+    EXPECT_TRUE(IsWindow(panel));
+
+    // OK ends it; with no failure text nothing more is shown.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ReadMessageBox(box).text, "Installation process will be terminated.");
+    PressAndWait(box, IDOK);
+    EXPECT_EQ(installer_.WaitForPrompt(3000), nullptr);
+    ExpectExit();
+    std::vector<int> expectedStages = {1, 2, 3, 4, 6, 7, 8};
+    EXPECT_EQ(Stages(), expectedStages);
+}
+
+TEST_F(InstallE2E, ClosingWhileAPromptIsOpenOnlyBeeps)
+{
+    CopyArchive("MAIN.ARJ", disk1_);
+    ScriptSpec spec;
+    spec.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
+    WriteScript(spec);
+    Start();
+    ConfirmOptions();
+    HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_EQ(KindOf(prompt), DialogKind::Diskette);
+    PostMessageA(installer_.MainWindow(), WM_CLOSE, 0, 0);
+    Pause(1000);
+    for (HWND window : installer_.Windows())
+        EXPECT_NE(KindOf(window), DialogKind::Message);
+    EXPECT_TRUE(IsWindowVisible(prompt));
+    PressAndWait(prompt, IDCANCEL);
+    ExpectFinalBox(TERMINATED_TEXT, BoxIcon::Information);
+    ExpectExit();
+}
+
 TEST_F(InstallE2E, CancelInOptionsDialogShowsNothing)
 {
     CopyArchive("MAIN.ARJ", disk1_);

@@ -99,7 +99,7 @@ else
     mkdir -p "$shots"
     for bmp in "$demo"/shots/*.bmp; do
         [ -f "$bmp" ] || continue
-        convert "$bmp" "$shots/$(basename "${bmp%.bmp}").png"
+        convert "$bmp" -strip -define png:exclude-chunks=date,time "$shots/$(basename "${bmp%.bmp}").png"
     done
     echo "screenshots saved in docs/screenshots/"
 fi

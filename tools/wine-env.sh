@@ -10,6 +10,7 @@ export WINEPREFIX
 
 XVFB_PID=""
 wine_env_start() {
+    : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
     if [ -z "${DISPLAY:-}" ] || [ -z "${NO_XVFB:-}" ]; then
         if [ -z "${NO_XVFB:-}" ]; then
             fifo=$(mktemp -u)
@@ -22,9 +23,13 @@ wine_env_start() {
         fi
     fi
     mkdir -p "$(dirname "$WINEPREFIX")"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # A prefix whose creation was interrupted lacks the marker; it is made anew.
+    if [ ! -f "$WINEPREFIX/.complete" ]; then
         echo "creating the Wine prefix $WINEPREFIX"
-        "$WINE" wineboot -i >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+        if "$WINE" wineboot -i >/dev/null 2>&1 && [ -f "$WINEPREFIX/system.reg" ]; then
+            touch "$WINEPREFIX/.complete"
+        fi
     fi
     "$WINESERVER" -p >/dev/null 2>&1 || true
     "$WINE" wineboot >/dev/null 2>&1 || true

@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps win32 win64 host dist test demo clean
+.PHONY: all deps win32 win64 host dist test demo smoke32 clean
 
 all: deps dist
 
@@ -43,6 +43,11 @@ test: all
 # driven through its dialogs on a private X display (screenshots saved).
 demo: all
 	tools/demo.sh
+
+# The same scripted installation with the 32-bit build under a private 32-bit
+# Wine (qemu user emulation); compared with the 64-bit build's. Slow.
+smoke32: all
+	tools/smoke32.sh
 
 clean:
 	rm -rf $(BUILD) dist

@@ -170,6 +170,31 @@ protected:
         PressAndWait(options, IDOK);
     }
 
+    // Starts the installation of the large archive at the slowest speed and
+    // gives its panel once the output file has begun to be written (null when
+    // no panel appears).
+    HWND StartLargeInstallation()
+    {
+        CopyArchive("BIG.ARJ", disk1_);
+        ScriptSpec spec;
+        spec.speedLevel = 0;
+        spec.archives = {{"BIG.ARJ"}};
+        WriteScript(spec);
+        Start();
+        ConfirmOptions();
+        HWND panel = installer_.WaitForDialog(DialogKind::Panel, WINDOW_TIMEOUT);
+        if (panel == nullptr)
+            return nullptr;
+        std::string output = dest_ + "large.dat";
+        for (int i = 0; i < 600; i++) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExA(output.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow > 0)
+                break;
+            Pause(50);
+        }
+        return panel;
+    }
+
     // Waits for the next prompt, which must be a message box; reads it and
     // presses its first button.
     MessageBoxContent NextMessageBox()
@@ -441,23 +466,10 @@ TEST_F(ReplaceModes, YesAndNoAskAgainForTheNextFile)
 
 TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
 {
-    CopyArchive("BIG.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.speedLevel = 0;
-    spec.archives = {{"BIG.ARJ"}};
-    WriteScript(spec);
-    Start();
-    ConfirmOptions();
-    HWND panel = installer_.WaitForDialog(DialogKind::Panel, WINDOW_TIMEOUT);
-    ASSERT_NE(panel, nullptr);
     // Cancel once the file has begun to be written.
+    HWND panel = StartLargeInstallation();
+    ASSERT_NE(panel, nullptr);
     std::string output = dest_ + "large.dat";
-    for (int i = 0; i < 600; i++) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExA(output.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow > 0)
-            break;
-        Pause(50);
-    }
     PressButton(panel, IDCANCEL);
 
     ExpectFinalBox(TERMINATED_TEXT, BoxIcon::Information);
@@ -473,19 +485,10 @@ TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
 
 TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
 {
-    CopyArchive("BIG.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.speedLevel = 0;
-    spec.archives = {{"BIG.ARJ"}};
-    WriteScript(spec);
-    Start();
-    ConfirmOptions();
-    HWND panel = installer_.WaitForDialog(DialogKind::Panel, WINDOW_TIMEOUT);
+    HWND panel = StartLargeInstallation();
     ASSERT_NE(panel, nullptr);
     HWND main = installer_.MainWindow();
     ASSERT_NE(main, nullptr);
-    for (int i = 0; i < 600 && GetFileAttributesA((dest_ + "large.dat").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
-        Pause(50);
 
     // Moving is undone and maximizing refused while the installation runs.
     SetWindowPos(main, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

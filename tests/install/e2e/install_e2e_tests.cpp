@@ -96,13 +96,13 @@ protected:
         ASSERT_TRUE(CopyFileA((FixtureDir() + name).c_str(), (directory + name).c_str(), FALSE)) << name;
     }
 
-    void WriteScript(const ScriptSpec& spec)
+    void WriteScript(const ScriptSpec& script)
     {
         std::string s;
         char line[512];
         s += "[General Info]\r\n";
         snprintf(line, sizeof line, "IniWndStt=%d\r\nProducNam=Tarvo E2E Product\r\nDlgBoxCap=%s\r\nPicFilDir=\r\n",
-                 spec.windowState, CAPTION);
+                 script.windowState, CAPTION);
         s += line;
         s += "[Command Lines]\r\n";
         for (int stage = 1; stage <= 8; stage++) {
@@ -111,19 +111,19 @@ protected:
             s += line;
         }
         s += "[Check Boxes]\r\n";
-        snprintf(line, sizeof line, "ChckBoxNumber=%d\r\n", static_cast<int>(spec.checkBoxes.size()));
+        snprintf(line, sizeof line, "ChckBoxNumber=%d\r\n", static_cast<int>(script.checkBoxes.size()));
         s += line;
-        for (size_t i = 0; i < spec.checkBoxes.size(); i++) {
+        for (size_t i = 0; i < script.checkBoxes.size(); i++) {
             snprintf(line, sizeof line, "BoxText_%02d=%s\r\nBoxStat_%02d=%d\r\n", static_cast<int>(i + 1),
-                     spec.checkBoxes[i].first.c_str(), static_cast<int>(i + 1), spec.checkBoxes[i].second);
+                     script.checkBoxes[i].first.c_str(), static_cast<int>(i + 1), script.checkBoxes[i].second);
             s += line;
         }
         s += "[Archive Files]\r\n";
         snprintf(line, sizeof line, "ArcFileNumber=%d\r\nDefSrcDir=Ini_Dir\r\nDefDstDir=%s\r\n",
-                 spec.rejected ? 0 : static_cast<int>(spec.archives.size()), dest_.c_str());
+                 script.rejected ? 0 : static_cast<int>(script.archives.size()), dest_.c_str());
         s += line;
-        for (size_t i = 0; i < spec.archives.size(); i++) {
-            const ArchiveSpec& a = spec.archives[i];
+        for (size_t i = 0; i < script.archives.size(); i++) {
+            const ArchiveSpec& a = script.archives[i];
             int n = static_cast<int>(i + 1);
             snprintf(line, sizeof line,
                      "ArcFile_%02d=%s\r\nArcDest_%02d=%s\r\nArcSize_%02d=%d\r\nArcCBox_%02d=%d\r\n"
@@ -133,18 +133,18 @@ protected:
             s += line;
         }
         s += "[Program Items]\r\n";
-        snprintf(line, sizeof line, "AddIconNumber=%d\r\nDefIcoGrp=%s\r\n", static_cast<int>(spec.items.size()),
-                 spec.iconGroup.c_str());
+        snprintf(line, sizeof line, "AddIconNumber=%d\r\nDefIcoGrp=%s\r\n", static_cast<int>(script.items.size()),
+                 script.iconGroup.c_str());
         s += line;
-        for (size_t i = 0; i < spec.items.size(); i++) {
+        for (size_t i = 0; i < script.items.size(); i++) {
             int n = static_cast<int>(i + 1);
             snprintf(line, sizeof line, "IcoDesc_%02d=%s\r\nIcoCLin_%02d=%s\r\nIcoCBox_%02d=%d\r\n", n,
-                     spec.items[i].description.c_str(), n, spec.items[i].commandLine.c_str(), n,
-                     spec.items[i].checkBox);
+                     script.items[i].description.c_str(), n, script.items[i].commandLine.c_str(), n,
+                     script.items[i].checkBox);
             s += line;
         }
         s += "[Percent Bars]\r\n";
-        if (spec.windowState == 1) {
+        if (script.windowState == 1) {
             s += "PrctBarNumber=1\r\nWndExtHor=100\r\nWndExtVer=100\r\n"
                  "PrcPLef_01=10\r\nPrcPTop_01=80\r\nPrcPRig_01=90\r\nPrcPBot_01=85\r\nPrcFDir_01=1\r\n"
                  "PrcBord_01=1\r\nPrcBrdR_01=255\r\nPrcBrdG_01=255\r\nPrcBrdB_01=255\r\n"
@@ -152,7 +152,7 @@ protected:
         } else {
             s += "PrctBarNumber=0\r\n";
         }
-        snprintf(line, sizeof line, "[Other Options]\r\nDefPrgSpd=%d\r\n", spec.speedLevel);
+        snprintf(line, sizeof line, "[Other Options]\r\nDefPrgSpd=%d\r\n", script.speedLevel);
         s += line;
         ASSERT_TRUE(WriteWholeFile(disk1_ + "install.ini", s));
     }
@@ -176,10 +176,10 @@ protected:
     HWND StartLargeInstallation()
     {
         CopyArchive("BIG.ARJ", disk1_);
-        ScriptSpec spec;
-        spec.speedLevel = 0;
-        spec.archives = {{"BIG.ARJ"}};
-        WriteScript(spec);
+        ScriptSpec script;
+        script.speedLevel = 0;
+        script.archives = {{"BIG.ARJ"}};
+        WriteScript(script);
         Start();
         ConfirmOptions();
         HWND panel = installer_.WaitForDialog(DialogKind::Panel, WINDOW_TIMEOUT);
@@ -279,10 +279,10 @@ bool FileDosStamp(const std::string& path, WORD* date, WORD* time)
 TEST_F(InstallE2E, CompleteInstallationCopiesEveryFileExactly)
 {
     CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.checkBoxes = {{"Main files", 1}};
-    spec.archives = {{"MAIN.ARJ", 2, 1}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.checkBoxes = {{"Main files", 1}};
+    script.archives = {{"MAIN.ARJ", 2, 1}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     ExpectFinalBox(DONE_TEXT, BoxIcon::Information);
@@ -323,9 +323,9 @@ TEST_F(InstallE2E, SecondDisketteDirectoryIsAskedForOnce)
 {
     CopyArchive("MAIN.ARJ", disk1_);
     CopyArchive("EXTRA.ARJ", disk2_);
-    ScriptSpec spec;
-    spec.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
 
@@ -347,9 +347,9 @@ TEST_F(InstallE2E, CancelInDisketteDialogTerminates)
 {
     CopyArchive("MAIN.ARJ", disk1_);
     CopyArchive("EXTRA.ARJ", disk2_);
-    ScriptSpec spec;
-    spec.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
 
@@ -401,9 +401,9 @@ protected:
 TEST_F(ReplaceModes, KeepAndReplaceNeverAsk)
 {
     PrepareExistingFiles();
-    ScriptSpec spec;
-    spec.archives = {{"REPL1.ARJ", 0}, {"REPL2.ARJ", 2}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"REPL1.ARJ", 0}, {"REPL2.ARJ", 2}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     ExpectFinalBox(DONE_TEXT, BoxIcon::Information);
@@ -417,9 +417,9 @@ TEST_F(ReplaceModes, KeepAndReplaceNeverAsk)
 TEST_F(ReplaceModes, YesToAllHoldsAcrossArchives)
 {
     PrepareExistingFiles();
-    ScriptSpec spec;
-    spec.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     Answer("a.txt", 130);
@@ -432,9 +432,9 @@ TEST_F(ReplaceModes, YesToAllHoldsAcrossArchives)
 TEST_F(ReplaceModes, NoToAllHoldsAcrossArchives)
 {
     PrepareExistingFiles();
-    ScriptSpec spec;
-    spec.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     Answer("a.txt", 131);
@@ -447,9 +447,9 @@ TEST_F(ReplaceModes, NoToAllHoldsAcrossArchives)
 TEST_F(ReplaceModes, YesAndNoAskAgainForTheNextFile)
 {
     PrepareExistingFiles();
-    ScriptSpec spec;
-    spec.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"REPL1.ARJ", 1}, {"REPL2.ARJ", 1}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     Answer("a.txt", 6);
@@ -531,9 +531,9 @@ TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
 TEST_F(InstallE2E, ClosingWhileAPromptIsOpenOnlyBeeps)
 {
     CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
@@ -552,9 +552,9 @@ TEST_F(InstallE2E, ClosingWhileAPromptIsOpenOnlyBeeps)
 TEST_F(InstallE2E, CancelInOptionsDialogShowsNothing)
 {
     CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.archives = {{"MAIN.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"MAIN.ARJ"}};
+    WriteScript(script);
     Start();
     HWND options = installer_.WaitForDialog(DialogKind::Options, WINDOW_TIMEOUT);
     ASSERT_NE(options, nullptr);
@@ -575,9 +575,9 @@ TEST_F(InstallE2E, CancelInOptionsDialogShowsNothing)
 TEST_F(InstallE2E, CorruptedEntryStopsWithCrcMessage)
 {
     CopyArchive("BAD.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.archives = {{"BAD.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"BAD.ARJ"}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     ExpectFinalBox(std::string("The file 'broken.bin' is not correctly unpacked. ") + TERMINATED_TEXT, BoxIcon::Stop);
@@ -591,9 +591,9 @@ TEST_F(InstallE2E, CorruptedEntryStopsWithCrcMessage)
 TEST_F(InstallE2E, TruncatedArchiveStopsWithReadError)
 {
     CopyArchive("SHORT.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.archives = {{"SHORT.ARJ"}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"SHORT.ARJ"}};
+    WriteScript(script);
     Start();
     ConfirmOptions();
     ExpectFinalBox(std::string("Reading or unpacking error in 'short.arj'. ") + TERMINATED_TEXT, BoxIcon::Stop);
@@ -603,10 +603,10 @@ TEST_F(InstallE2E, TruncatedArchiveStopsWithReadError)
 TEST_F(InstallE2E, RejectedScriptShowsOneMessageAndNoWindow)
 {
     CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.archives = {{"MAIN.ARJ"}};
-    spec.rejected = true;
-    WriteScript(spec);
+    ScriptSpec script;
+    script.archives = {{"MAIN.ARJ"}};
+    script.rejected = true;
+    WriteScript(script);
     Start();
     HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
     ASSERT_NE(prompt, nullptr);
@@ -627,10 +627,10 @@ TEST_F(InstallE2E, MinimizedInstallerStillAsks)
     ASSERT_TRUE(MakeDirectories(dest_));
     ASSERT_TRUE(WriteWholeFile(dest_ + "a.txt", "old\r\n"));
     CopyArchive("REPL1.ARJ", disk1_);
-    ScriptSpec spec;
-    spec.windowState = 0;
-    spec.archives = {{"REPL1.ARJ", 1}};
-    WriteScript(spec);
+    ScriptSpec script;
+    script.windowState = 0;
+    script.archives = {{"REPL1.ARJ", 1}};
+    WriteScript(script);
     Start();
     HWND options = installer_.WaitForDialog(DialogKind::Options, WINDOW_TIMEOUT);
     ASSERT_NE(options, nullptr);
@@ -672,14 +672,14 @@ protected:
     // a plain program path.
     ScriptSpec Spec(int secondBox)
     {
-        ScriptSpec spec;
-        spec.checkBoxes = {{"Tools", 1}, {"Extras", secondBox}};
-        spec.archives = {{"MAIN.ARJ"}};
-        spec.items = {{"Read Me", "Dst_Dirstored.bin", 0},
+        ScriptSpec script;
+        script.checkBoxes = {{"Tools", 1}, {"Extras", secondBox}};
+        script.archives = {{"MAIN.ARJ"}};
+        script.items = {{"Read Me", "Dst_Dirstored.bin", 0},
                       {"Notepad", "Win_Dirnotepad.exe", 1},
                       {"Extra Notes", "Dst_Dirfast.dat", 2}};
-        spec.iconGroup = group_;
-        return spec;
+        script.iconGroup = group_;
+        return script;
     }
 
     std::string group_;
@@ -724,10 +724,10 @@ TEST_F(ProgramManager, CancelCreatesNothing)
 TEST_F(ProgramManager, NoSelectedItemSkipsTheDialog)
 {
     CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec spec = Spec(0);
-    for (ItemSpec& item : spec.items)
+    ScriptSpec script = Spec(0);
+    for (ItemSpec& item : script.items)
         item.checkBox = 2;
-    WriteScript(spec);
+    WriteScript(script);
     Start();
     ConfirmOptions();
     ExpectFinalBox(DONE_TEXT, BoxIcon::Information);

@@ -170,6 +170,25 @@ protected:
         PressAndWait(options, IDOK);
     }
 
+    // Starts an installation of MAIN.ARJ from the first diskette and
+    // EXTRA.ARJ from the second (copied there too when asked) and gives the
+    // diskette prompt that follows the first archive (null when none comes).
+    HWND StartUntilDiskettePrompt(bool fillSecondDiskette)
+    {
+        CopyArchive("MAIN.ARJ", disk1_);
+        if (fillSecondDiskette)
+            CopyArchive("EXTRA.ARJ", disk2_);
+        ScriptSpec script;
+        script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
+        WriteScript(script);
+        Start();
+        ConfirmOptions();
+        HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+        if (prompt == nullptr || KindOf(prompt) != DialogKind::Diskette)
+            return nullptr;
+        return prompt;
+    }
+
     // Starts the installation of the large archive at the slowest speed and
     // gives its panel once the output file has begun to be written (null when
     // no panel appears).
@@ -321,17 +340,8 @@ TEST_F(InstallE2E, CompleteInstallationCopiesEveryFileExactly)
 
 TEST_F(InstallE2E, SecondDisketteDirectoryIsAskedForOnce)
 {
-    CopyArchive("MAIN.ARJ", disk1_);
-    CopyArchive("EXTRA.ARJ", disk2_);
-    ScriptSpec script;
-    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(script);
-    Start();
-    ConfirmOptions();
-
-    HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
-    ASSERT_NE(prompt, nullptr);
-    ASSERT_EQ(KindOf(prompt), DialogKind::Diskette);
+    HWND prompt = StartUntilDiskettePrompt(true);
+    ASSERT_NE(prompt, nullptr) << "no diskette prompt";
     EXPECT_EQ(ControlText(prompt, 110), Lower(disk1_));
     // The first archive is in place before the prompt.
     EXPECT_EQ(GetFileAttributesA((dest_ + "prog.bin").c_str()) != INVALID_FILE_ATTRIBUTES, true);
@@ -345,17 +355,8 @@ TEST_F(InstallE2E, SecondDisketteDirectoryIsAskedForOnce)
 
 TEST_F(InstallE2E, CancelInDisketteDialogTerminates)
 {
-    CopyArchive("MAIN.ARJ", disk1_);
-    CopyArchive("EXTRA.ARJ", disk2_);
-    ScriptSpec script;
-    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(script);
-    Start();
-    ConfirmOptions();
-
-    HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
-    ASSERT_NE(prompt, nullptr);
-    ASSERT_EQ(KindOf(prompt), DialogKind::Diskette);
+    HWND prompt = StartUntilDiskettePrompt(true);
+    ASSERT_NE(prompt, nullptr) << "no diskette prompt";
     PressAndWait(prompt, IDCANCEL);
 
     ExpectFinalBox(TERMINATED_TEXT, BoxIcon::Information);
@@ -530,15 +531,8 @@ TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
 
 TEST_F(InstallE2E, ClosingWhileAPromptIsOpenOnlyBeeps)
 {
-    CopyArchive("MAIN.ARJ", disk1_);
-    ScriptSpec script;
-    script.archives = {{"MAIN.ARJ"}, {"EXTRA.ARJ"}};
-    WriteScript(script);
-    Start();
-    ConfirmOptions();
-    HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
-    ASSERT_NE(prompt, nullptr);
-    ASSERT_EQ(KindOf(prompt), DialogKind::Diskette);
+    HWND prompt = StartUntilDiskettePrompt(false);
+    ASSERT_NE(prompt, nullptr) << "no diskette prompt";
     PostMessageA(installer_.MainWindow(), WM_CLOSE, 0, 0);
     Pause(1000);
     for (HWND window : installer_.Windows())

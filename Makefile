@@ -13,7 +13,7 @@ deps:
 
 # Configuring every time is cheap and picks up newly added subdirectories.
 win32:
-	@cmake -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DTARVO_BUILD_TESTS=OFF \
+	@cmake -S . -B $(BUILD)/win32 $(CMAKE_FLAGS) -DTARVO_BUILD_TESTS=ON \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-i686.cmake >/dev/null
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 

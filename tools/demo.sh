@@ -13,6 +13,10 @@ sample="$top/build/host/examples/sample"
 
 winpath() { echo "Z:$1" | tr / '\\'; }
 
+# The two diskettes are drives A: and B: of the Wine prefix.
+DISK1='A:\'
+DISK2='B:\'
+
 # demo_stage DIR INSTALL_EXE DRIVER_EXE: a fresh copy of the distribution in
 # DIR/dist, two "diskettes" with the program on the first, and the programs
 # in DIR/bin.
@@ -26,6 +30,14 @@ demo_stage() {
     cp "$installer" "$driver" "$dir/bin/"
 }
 
+# demo_drives DIR: the prefix's drives A: and B: hold the diskettes in
+# DIR/dist, so that the installer shows what a user sees.
+demo_drives() {
+    local dir=$1
+    ln -sfn "$dir/dist/disk1" "$WINEPREFIX/dosdevices/a:"
+    ln -sfn "$dir/dist/disk2" "$WINEPREFIX/dosdevices/b:"
+}
+
 # demo_forget DRIVE_C: removes an earlier demo's installation and program
 # group.
 demo_forget() {
@@ -35,13 +47,13 @@ demo_forget() {
 }
 
 # demo_drive DIR: runs DIR/bin/demo_driver.exe under $WINE on the
-# distribution in DIR/dist; its screenshots go to DIR/shots.
+# distribution in DIR/dist (drives A: and B:, see demo_drives); its
+# screenshots go to DIR/shots.
 demo_drive() {
     local dir=$1
     rm -rf "$dir/shots"
     mkdir -p "$dir/shots"
-    "$WINE" "$dir/bin/demo_driver.exe" "$(winpath "$dir/dist/disk1")" \
-        "$(winpath "$dir/dist/disk2")" "$(winpath "$dir/shots")"
+    "$WINE" "$dir/bin/demo_driver.exe" "$DISK1" "$DISK2" "$(winpath "$dir/shots")"
 }
 
 # demo_list_installed DRIVE_C: one line per installed file (path, size,
@@ -87,13 +99,14 @@ demo_stage "$demo" "$top/dist/win64/install.exe" "$top/build/win64/bin/demo_driv
 
 wine_env_start
 drive_c="$WINEPREFIX/drive_c"
+demo_drives "$demo"
 demo_forget "$drive_c"
 
 status=0
 if [ -n "$interactive" ]; then
     echo "Running the installer on your display; follow its dialogs."
-    echo "The second diskette is $(winpath "$demo/dist/disk2")"
-    (cd "$demo/dist/disk1" && "$WINE" install.exe) || status=$?
+    echo "The first diskette is drive $DISK1, the second is drive $DISK2"
+    "$WINE" "${DISK1}install.exe" || status=$?
 else
     demo_drive "$demo" || status=$?
     mkdir -p "$shots"

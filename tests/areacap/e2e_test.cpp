@@ -228,6 +228,10 @@ protected:
         ASSERT_TRUE(StartAreacap(&process));
         command = WaitForWindow("NIMBA:95", 10000);
         ASSERT_TRUE(command != NULL);
+        // The window can be found while CreateWindowEx still runs, before
+        // it is visible.
+        for (int i = 0; i < 100 && !IsWindowVisible(command); i++)
+            Sleep(50);
     }
 
     // Sends or posts the command through the host and waits for the mode window.

@@ -1,6 +1,6 @@
-// Runs install.exe on a distribution the way a user would when no one is at
-// the screen: confirms the options dialog with its proposals, names the
-// second diskette's directory when asked, accepts the Program Manager group
+// Runs install.exe from the first diskette the way a user would when no one
+// is at the screen: confirms the options dialog with its proposals, names
+// the second diskette's drive when asked, accepts the Program Manager group
 // and the closing message. It saves a screenshot of the screen at each step
 // and prints what it saw.
 //
@@ -98,13 +98,13 @@ int main(int argc, char** argv)
     setvbuf(stdout, nullptr, _IONBF, 0);
 
     InstallerProcess installer;
-    // The installer takes its whole argument text as the directory, quotes
-    // included, so the path goes unquoted.
-    if (!installer.Start(disk1)) {
-        printf("install.exe could not be started\n");
+    // Started without an argument, the installer finds its script beside
+    // itself.
+    if (!installer.Start("", disk1 + "install.exe")) {
+        printf("%sinstall.exe could not be started\n", disk1.c_str());
         return 1;
     }
-    printf("install.exe started on %s\n", disk1.c_str());
+    printf("%sinstall.exe started\n", disk1.c_str());
 
     HWND options = installer.WaitForDialog(DialogKind::Options, 60000);
     if (options == nullptr) {

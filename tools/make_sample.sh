@@ -20,7 +20,7 @@ archive() {  # archive DIR ARCHIVE OPTIONS...
     (cd "$work/$dir" && arj a -2d -y -r "$@" "$archive" '*' >/dev/null)
 }
 archive base "$out/disk1/BASE.ARJ" -m1
-archive docs "$out/disk1/DOCS.ARJ" -m2 -t1f
+archive docs "$out/disk1/DOCS.ARJ" -m2 -t1g
 archive notes "$out/disk2/NOTES.ARJ" -m4
 cp "$src/install.ini" "$src/Install.Pic" "$out/disk1/"
 rm -rf "$work"

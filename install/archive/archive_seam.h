@@ -19,5 +19,9 @@ int WriteOutputFile(int handle, const void* bytes, int count);
 // Lets queued messages run; false when the installation has been ended.
 bool RunPendingMessages();
 
+// Lower-cases a zero-terminated text in place the way the program does for
+// every name it shows (the installer: the platform's CharLowerA).
+void LowerCaseText(char* text);
+
 extern char finishMessage[256];  // reason of an unsuccessful end
 extern bool cancelRequested;     // a read failed because the user ended it

@@ -110,11 +110,14 @@ bool IsSafeEntryName(const char* name)
         return false;
     if (name[0] != '\0' && name[1] == ':')
         return false;
-    // No component may be "..": it would climb out of the destination.
+    // No part may end in a dot or a space. Windows drops those characters
+    // when it parses a path, so "..." or "...." would become "..", which
+    // climbs out of the destination, and "sub." would name "sub". This
+    // covers "." and ".." as well.
     const char* part = name;
     for (const char* q = name;; ++q) {
         if (*q == '\\' || *q == '/' || *q == '\0') {
-            if (q - part == 2 && part[0] == '.' && part[1] == '.')
+            if (q > part && (q[-1] == '.' || q[-1] == ' '))
                 return false;
             if (*q == '\0')
                 break;

@@ -53,5 +53,7 @@ bool ReadWithCrc(int archive, void* buffer, int count);
 // Clears bit 7 of every character of a zero-terminated text.
 void ClearHighBits(char* text);
 
-// True for a relative name without drive, leading separator or ".." part.
+// True for a relative name without drive or leading separator whose parts
+// do not end in a dot or a space (so none is "." or ".." or made only of
+// dots). Checked on the name as installed, after ClearHighBits.
 bool IsSafeEntryName(const char* name);

@@ -13,7 +13,15 @@ bool RefillBits(BitReaderState& s, int need)
             int32_t left = EntryHeader.remainingCompressed;
             if (left <= 0) {
                 // Past the entry's data: the stream continues with zero bits,
-                // which are already in place below `count`.
+                // which are already in place below `count`. They sit below
+                // any data bits left, so those of them that are gone from
+                // the register have been used.
+                int used = s.zeroBits > s.count ? s.zeroBits - s.count : 0;
+                if (used > BIT_OVERRUN_LIMIT) {
+                    s.failed = true;
+                    return false;
+                }
+                s.zeroBits += 64 - s.count;
                 s.count = 64;
                 return true;
             }
@@ -41,6 +49,7 @@ bool InitBitReader(int archive)
     bitReader.end = bitInput;
     bitReader.archive = archive;
     bitReader.failed = false;
+    bitReader.zeroBits = 0;
     return RefillBits(bitReader, 16);
 }
 

@@ -1,13 +1,27 @@
 // Most-significant-bit-first reader of an entry's compressed data. It takes
 // bytes from the archive only while the entry has some left
-// (EntryHeader.remainingCompressed) and supplies zero bits after that, so it
-// never reads past the entry. Bits are held in a 64-bit register whose top
-// bit is the next stream bit; the decoders keep a copy of it in locals in
-// their inner loops. Portable.
+// (EntryHeader.remainingCompressed), so it never reads past the entry.
+// Bits are held in a 64-bit register whose top bit is the next stream bit;
+// the decoders keep a copy of it in locals in their inner loops. Portable.
+//
+// Two things differ from a reader that takes one byte whenever its first bit
+// is needed, both on purpose:
+// - It reads ahead: up to BIT_INPUT_SIZE bytes of the entry's data per read,
+//   so the archive's read position (and the progress taken from it) may be
+//   up to 16 KB ahead of the decoder, never beyond the entry.
+// - FinishBitReader moves the read position to the entry's end by what is
+//   left of its compressed size, whether or not the decoder used those
+//   bytes; the next header is then read where it lies.
+// After the entry's data the stream continues with zero bits, which a
+// decoder may look ahead into. A decoder that uses more than
+// BIT_OVERRUN_LIMIT of them reads a damaged stream (a size claimed far
+// beyond the data would otherwise decode zeros for ever): the refill fails,
+// which the decoders report as the read error.
 #pragma once
 #include <cstdint>
 
 const int BIT_INPUT_SIZE = 16384;
+const int BIT_OVERRUN_LIMIT = 32;  // zero bits a decoder may use past the data
 
 struct BitReaderState {
     uint64_t bits;        // next stream bits from bit 63 down; zero below `count`
@@ -16,6 +30,7 @@ struct BitReaderState {
     const uint8_t* end;
     int archive;
     bool failed;          // a read failed
+    int zeroBits;         // zero bits put into `bits` after the entry's data
 };
 
 extern BitReaderState bitReader;
@@ -24,11 +39,13 @@ extern BitReaderState bitReader;
 bool InitBitReader(int archive);
 
 // Loads bits until at least `need` (at most 57) are valid; false when a read
-// failed first. Zero bits follow the end of the entry's data.
+// failed first or the decoder has used more than BIT_OVERRUN_LIMIT of the
+// zero bits that follow the end of the entry's data.
 bool RefillBits(BitReaderState& s, int need);
 
-// After decoding: moves the archive past any data the decoder left, so the
-// next header follows. False when the archive ends before that.
+// After decoding: moves the archive past any data the decoder left (by the
+// rest of the compressed size), so the next header follows. False when the
+// archive ends before that.
 bool FinishBitReader();
 
 // Fast refill for the inner loops: when eight input bytes are at hand, loads

@@ -15,12 +15,11 @@ static void LowerName(const char* name, char* out, size_t size)
 {
     size_t i = 0;
     if (name != nullptr) {
-        for (; name[i] != '\0' && i + 1 < size; ++i) {
-            char c = name[i];
-            out[i] = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-        }
+        for (; name[i] != '\0' && i + 1 < size; ++i)
+            out[i] = name[i];
     }
     out[i] = '\0';
+    LowerCaseText(out);
 }
 
 static void SetNamedText(const char* format, const char* name)

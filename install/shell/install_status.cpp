@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "install/archive/archive_seam.h"  // LowerCaseText, supplied here
+
 HWND mainWindow = nullptr;
 ScreenMetricsRecord ScreenMetrics = {0, 0, 0, 0};
 bool pumpEnabled = false;
@@ -31,6 +33,11 @@ void SetFinishMessage(const char* text)
         n = FINISH_MESSAGE_SIZE - 1;
     memcpy(finishMessage, text, n);
     finishMessage[n] = '\0';
+}
+
+void LowerCaseText(char* text)
+{
+    CharLowerA(text);
 }
 
 void ReadScreenMetrics()

@@ -13,10 +13,7 @@ namespace {
 
 std::string LowerCase(std::string s)
 {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-    }
+    LowerCaseText(&s[0]);
     return s;
 }
 

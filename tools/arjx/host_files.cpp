@@ -14,6 +14,15 @@ bool RunPendingMessages()
     return true;
 }
 
+// Names are bytes of no known code page here: only ASCII letters change.
+void LowerCaseText(char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'A' && *text <= 'Z')
+            *text = (char)(*text - 'A' + 'a');
+    }
+}
+
 namespace {
 
 enum Kind { UNUSED, ARCHIVE_FILE, ARCHIVE_MEMORY, OUTPUT_FILE, OUTPUT_DISCARD };

@@ -1,6 +1,6 @@
 // The archive reader's seam for native tools: archives read from POSIX files
 // or from memory, output written to files or counted and discarded, a message
-// pump that has nothing to run, and the status texts.
+// pump that has nothing to run, the status texts and ASCII lower-casing.
 #pragma once
 #include <cstddef>
 

@@ -121,6 +121,34 @@ TEST_F(FixtureTest, BinaryEntriesFromAnotherSystemAreRefused)
         << printed;
 }
 
+TEST_F(FixtureTest, NamesThatWindowsWouldShortenAreRefused)
+{
+    // "..." or "...." would be "..", a final dot or space would be dropped;
+    // highdots.arj holds "..." as 0xAE bytes from another system.
+    for (const char* archive : {"dots3.arj", "dots4.arj", "enddot.arj", "endspace.arj",
+                                "highdots.arj"}) {
+        std::string out = dir + "/" + archive;
+        std::string printed;
+        EXPECT_FALSE(RunTool(archive, out.c_str(), &printed)) << archive;
+        EXPECT_EQ(printed, "Reading or unpacking error in '" + std::string(archive) + "'. \n");
+        EXPECT_NE(access(out.c_str(), F_OK), 0) << archive << " extracted something";
+    }
+}
+
+TEST_F(FixtureTest, SizeClaimedFarBeyondTheDataFailsAtOnce)
+{
+    // About 150 bytes that hold 4,000 zero bytes but claim 2^31 - 1: the
+    // decoder stops a few bytes after the data, not 2 GiB later.
+    for (const char* archive : {"huge1.arj", "huge4.arj"}) {
+        std::string printed;
+        EXPECT_FALSE(RunTool(archive, nullptr, &printed));
+        EXPECT_NE(printed.find("size 2147483647  Reading or unpacking error in '" +
+                               std::string(archive) + "'. "),
+                  std::string::npos)
+            << printed;
+    }
+}
+
 TEST_F(FixtureTest, DamagedDataFailTheCrcOrTheDecoder)
 {
     std::string bytes = ReadFile(fixtures + "/bin1.arj");

@@ -5,15 +5,18 @@ Usage: make_fixtures.py OUTDIR
 
 Writes OUTDIR/data/ (the original files) and OUTDIR/*.arj made by Debian's
 arj with MS-DOS as host system (-2d): one archive per method 0..4 with every
-binary file, one per method in forced text mode with the text files, and
-archives with leading bytes before the first header. Deterministic data;
-takes a few seconds.
+binary file, one per method in forced text mode with the text files,
+archives with leading bytes before the first header, and archives whose
+entry header was rewritten afterwards (names arj does not store, a size
+the data do not hold). Deterministic data; takes a few seconds.
 """
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
+import zlib
 
 WINDOW = 26624
 
@@ -80,6 +83,35 @@ def arj(outdir, archive, options, files):
     return path
 
 
+def header_block(data, pos):
+    """The basic header at pos and the offset after its extended headers."""
+    size = struct.unpack_from("<H", data, pos + 2)[0]
+    end = pos + 4 + size + 4
+    while struct.unpack_from("<H", data, end)[0]:
+        end += 2 + struct.unpack_from("<H", data, end)[0] + 4
+    return data[pos + 4:pos + 4 + size], end + 2
+
+
+def patch_entry(source, target, name=None, host=None, file_type=None, original_size=None):
+    """Copies an archive of one entry with fields of the entry's basic header
+    replaced; the header's size and CRC are made to match."""
+    data = open(source, "rb").read()
+    _, pos = header_block(data, 0)  # the main header
+    basic, _ = header_block(data, pos)
+    first = basic[0]
+    zero = basic.index(b"\0", first)
+    fields = bytearray(basic[:first])
+    if host is not None:
+        fields[3] = host
+    if file_type is not None:
+        fields[6] = file_type
+    if original_size is not None:
+        fields[16:20] = struct.pack("<I", original_size)
+    new = bytes(fields) + (basic[first:zero] if name is None else name) + basic[zero:]
+    block = struct.pack("<HH", 0xEA60, len(new)) + new + struct.pack("<I", zlib.crc32(new))
+    write(target, data[:pos] + block + data[pos + 4 + len(basic) + 4:])
+
+
 def main():
     outdir = os.path.abspath(sys.argv[1])
     data = os.path.join(outdir, "data")
@@ -117,6 +149,28 @@ def main():
     # oversized size, before the real header.
     fake = b"MZ" + b"\x60\xEA\x1E\x00" + bytes(30) + b"\1\2\3\4" + b"\x60\x60\xEA\xFF\xFF" + b"\0" * 9
     write(os.path.join(outdir, "falsepair.arj"), fake + plain)
+
+    # Names that Windows would shorten when it parses the path: a part made
+    # only of dots becomes "..", a final dot or space is dropped. The last
+    # one comes from another system, whose names lose bit 7 (0xAE is '.').
+    arj(outdir, "one.arj", ["-m0"], ["one.bin"])
+    for archive, name, host, file_type in (
+            ("dots3.arj", b"...\\newdir\\x.txt", 0, 0),
+            ("dots4.arj", b"..../newdir/x.txt", 0, 0),
+            ("enddot.arj", b"sub.\\x.txt", 0, 0),
+            ("endspace.arj", b"sub \\x.txt", 0, 0),
+            ("highdots.arj", b"\xae\xae\xae\\newdir\\x.txt", 2, 1)):
+        patch_entry(os.path.join(outdir, "one.arj"), os.path.join(outdir, archive), name=name,
+                    host=host, file_type=file_type)
+    os.remove(os.path.join(outdir, "one.arj"))
+
+    # 4,000 zero bytes (about 150-byte archives) claiming 2^31 - 1 bytes.
+    write(os.path.join(data, "zeros.bin"), bytes(4000))
+    for m in (1, 4):
+        arj(outdir, "zeros.arj", ["-m%d" % m], ["zeros.bin"])
+        patch_entry(os.path.join(outdir, "zeros.arj"), os.path.join(outdir, "huge%d.arj" % m),
+                    original_size=0x7FFFFFFF)
+    os.remove(os.path.join(outdir, "zeros.arj"))
 
     # Made without -2d: binary entries from another host system.
     path = os.path.join(outdir, "unix.arj")

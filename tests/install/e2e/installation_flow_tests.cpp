@@ -283,6 +283,69 @@ TEST_F(ArchiveInstallation, DamagedArchiveNamesItselfInTheReadError)
     EXPECT_STREQ(finishMessage, "Reading or unpacking error in 'short.arj'. ");
 }
 
+bool HoldsNothing(const std::string& directory)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((directory + "*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
+    bool empty = true;
+    do
+        empty = empty && (strcmp(data.cFileName, ".") == 0 || strcmp(data.cFileName, "..") == 0);
+    while (FindNextFileA(search, &data));
+    FindClose(search);
+    return empty;
+}
+
+TEST_F(ArchiveInstallation, NamesThatWindowsWouldShortenAreReadErrorsAndCreateNothing)
+{
+    // Entry names with a part "..." or "...." (which Windows parses as
+    // ".."), a part ending in a dot or a space, and "..." stored as 0xAE
+    // bytes by another system: refused before any directory is made.
+    ArchiveEntry* archives = SetArchives(1);
+    strcpy(archives[0].destination, "Dst_DirA\\B");
+    archives[0].size = 1;
+    archives[0].replaceMode = 2;
+    strcpy(InstallScript.sourceDir, ARJ_FIXTURE_DIR "\\");  // Wine takes the mixed separators
+    for (const char* name : {"dots3.arj", "dots4.arj", "enddot.arj", "endspace.arj", "highdots.arj"}) {
+        strcpy(archives[0].name, name);
+        archives[0].toInstall = 1;
+        EXPECT_FALSE(InstallArchives()) << name;
+        EXPECT_EQ(std::string(finishMessage), "Reading or unpacking error in '" + std::string(name) + "'. ");
+        EXPECT_TRUE(HoldsNothing(root_)) << name;
+        RemoveTree(root_ + "A");
+    }
+}
+
+TEST_F(ArchiveInstallation, SizeClaimedFarBeyondTheDataIsAReadErrorAtOnce)
+{
+    // About 150 bytes that claim 2^31 - 1; the decoder's text names the
+    // archive lower-cased as the rest of the installer does (CharLowerA).
+    ASSERT_TRUE(MakeDirectories(root_ + "SRC"));
+    ArchiveEntry* archives = SetArchives(1);
+    strcpy(archives[0].destination, "Dst_DirOUT");
+    archives[0].size = 1;
+    archives[0].replaceMode = 2;
+    strcpy(InstallScript.sourceDir, (root_ + "SRC\\").c_str());
+    for (const char* fixture : {"huge1.arj", "huge4.arj"}) {
+        std::string name = std::string("HUGE") + fixture[4] + "\xC4.ARJ";  // A with diaeresis
+        std::string source = std::string(ARJ_FIXTURE_DIR "/") + fixture;
+        ASSERT_TRUE(CopyFileA(source.c_str(), (root_ + "SRC\\" + name).c_str(), FALSE));
+        std::string lower = name;
+        CharLowerA(&lower[0]);
+        ASSERT_EQ(lower[5], '\xE4') << "the code page has no lower-case letter for 0xC4";
+        strcpy(archives[0].name, name.c_str());
+        archives[0].toInstall = 1;
+        EXPECT_FALSE(InstallArchives());
+        EXPECT_EQ(std::string(finishMessage), "Reading or unpacking error in '" + lower + "'. ");
+        HANDLE output = CreateFileA((root_ + "OUT\\zeros.bin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(output, INVALID_HANDLE_VALUE);
+        EXPECT_LE(GetFileSize(output, nullptr), 4000u + 256u);  // the data's bytes, a match more
+        CloseHandle(output);
+    }
+}
+
 TEST_F(ArchiveInstallation, LargestWeightsAddUpWithoutOverflow)
 {
     // Two selected archives of the largest weight: their sum needs more than

@@ -67,9 +67,12 @@ static void TrackCursor()
         return;
     DrawHighlightFrame(pickTarget, clientAreaFlag);
     clientAreaFlag = inClient;
-    DrawHighlightFrame(under, clientAreaFlag);
+    // A new target paints what it has pending first: painted afterwards, it
+    // would cover parts of the inverted frame, and erasing the frame would
+    // then leave marks.
     if (under != pickTarget)
         UpdateWindow(under);
+    DrawHighlightFrame(under, clientAreaFlag);
     pickTarget = under;
 }
 

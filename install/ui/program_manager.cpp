@@ -33,6 +33,8 @@ enum DdeState { DDE_IDLE, DDE_INITIATING, DDE_REQUESTING, DDE_EXECUTING, DDE_TER
 
 static DdeState ddeState = DDE_IDLE;
 static HWND serverWindow = nullptr;  // server that answered the last initiate
+static char serviceName[GROUP_NAME_SIZE] = "PROGMAN";  // application and topic of the initiate
+static DWORD replyTimeout = DDE_REPLY_TIMEOUT;
 static HGLOBAL groupList = nullptr;  // group names received from the server
 static char groupName[GROUP_NAME_SIZE] = "";
 
@@ -44,6 +46,16 @@ static void CopyBounded(char* target, const char* text, size_t capacity)
         n = capacity - 1;
     memcpy(target, text, n);
     target[n] = '\0';
+}
+
+void SetDdeServiceName(const char* name)
+{
+    CopyBounded(serviceName, name != nullptr ? name : PROGMAN_NAME, sizeof serviceName);
+}
+
+void SetDdeReplyTimeout(DWORD milliseconds)
+{
+    replyTimeout = milliseconds != 0 ? milliseconds : DDE_REPLY_TIMEOUT;
 }
 
 bool IsProgramItemSelected(int itemIndex)
@@ -102,12 +114,12 @@ void ForEachGroupName(const char* list, void (*add)(const char* name, void* cont
     }
 }
 
-// Waits up to ten seconds for one DDE message and dispatches it; no other
-// message is taken from the queue meanwhile.
+// Waits up to the reply time-out (ten seconds) for one DDE message and
+// dispatches it; no other message is taken from the queue meanwhile.
 static void WaitForDdeReply()
 {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < DDE_REPLY_TIMEOUT) {
+    while (GetTickCount() - start < replyTimeout) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
             DispatchMessageA(&msg);
@@ -120,8 +132,8 @@ static void WaitForDdeReply()
 
 static void DdeInitiate()
 {
-    ATOM application = GlobalAddAtomA(PROGMAN_NAME);
-    ATOM topic = GlobalAddAtomA(PROGMAN_NAME);
+    ATOM application = GlobalAddAtomA(serviceName);
+    ATOM topic = GlobalAddAtomA(serviceName);
     ddeState = DDE_INITIATING;
     SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(mainWindow),
                  MAKELPARAM(application, topic));
@@ -401,9 +413,10 @@ static INT_PTR CALLBACK GroupDialogProc(HWND dialog, UINT message, WPARAM wParam
     }
 }
 
-static bool ShowGroupDialog()
+// 1 for OK, 0 for Cancel, -1 when the dialog cannot be created.
+static INT_PTR ShowGroupDialog()
 {
-    return DialogBoxParamA(ProgramInstance(), "InstProg", mainWindow, GroupDialogProc, 0) == 1;
+    return DialogBoxParamA(ProgramInstance(), "InstProg", mainWindow, GroupDialogProc, 0);
 }
 
 static bool InstallProgramItems()
@@ -424,13 +437,16 @@ static bool InstallProgramItems()
             continue;
         const ProgramItemEntry& item = InstallScript.programItems[i];
         // An item whose command line does not expand within 255 characters
-        // is left out rather than sent half-expanded.
+        // is left out rather than sent half-expanded; its ReplaceItem is not
+        // sent either, so that an existing item of that name is kept.
         char commandLine[256];
-        bool expanded = ExpandPathKeywords(item.commandLine, commandLine, sizeof commandLine);
-        if (FormatReplaceItem(command, sizeof command, item.description))
-            DdeExecute(command);
-        if (expanded && FormatAddItem(command, sizeof command, commandLine, item.description))
-            DdeExecute(command);
+        char replace[PATH_SIZE * 2];
+        if (!ExpandPathKeywords(item.commandLine, commandLine, sizeof commandLine) ||
+            !FormatReplaceItem(replace, sizeof replace, item.description) ||
+            !FormatAddItem(command, sizeof command, commandLine, item.description))
+            continue;
+        DdeExecute(replace);
+        DdeExecute(command);
     }
     DdeTerminate();
     EndWaitCursor(previous);
@@ -441,7 +457,17 @@ bool RunProgramManagerStep()
 {
     if (InstallScript.programItemCount == 0 || !AnyProgramItemSelected() || !GetProgramManagerGroups())
         return false;
-    if (ShowGroupDialog() && !InstallProgramItems())
+    INT_PTR choice = ShowGroupDialog();
+    if (choice == -1) {
+        // The dialog never read the group list, so it is released here. The
+        // step did not take place: the caller's closing message follows.
+        if (groupList != nullptr)
+            ReleaseGlobalBlock(groupList);
+        groupList = nullptr;
+        ShowMessageBox(mainWindow, "Available memory is not enough. ", InstallScript.caption, MB_OK | MB_ICONHAND);
+        return false;
+    }
+    if (choice == 1 && !InstallProgramItems())
         ShowMessageBox(mainWindow, "Cannot install the icons in Program Manager.", InstallScript.caption,
                        MB_OK | MB_ICONWARNING);
     return true;

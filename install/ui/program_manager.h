@@ -5,8 +5,9 @@
 #include <windows.h>
 
 // Runs the step. False when it did not take place (no items, none selected,
-// or no group list from Program Manager); true when the dialog was shown,
-// whatever the user chose.
+// no group list from Program Manager, or a dialog that cannot be created,
+// which is reported first); true when the dialog was shown, whatever the
+// user chose.
 bool RunProgramManagerStep();
 
 // Called by the main window procedure first, for every message it receives;
@@ -27,3 +28,9 @@ bool FormatAddItem(char* out, size_t capacity, const char* commandLine, const ch
 // Splits a group list ("name\r\n" lines) into names of at most 63 characters;
 // calls add for each. Text after the last "\r\n" is not used.
 void ForEachGroupName(const char* list, void (*add)(const char* name, void* context), void* context);
+
+// Test seams: the service name of the conversation (its application and
+// topic; the item stays "PROGMAN"), "PROGMAN" unless set, and the time-out
+// of each reply, 10000 ms unless set. Null and 0 restore the defaults.
+void SetDdeServiceName(const char* name);
+void SetDdeReplyTimeout(DWORD milliseconds);

@@ -235,7 +235,7 @@ protected:
     }
 
     // Sends or posts the command through the host and waits for the mode window.
-    HWND StartMode(WORD commandNumber, bool send, const char *windowClass)
+    HWND StartMode(WPARAM commandNumber, bool send, const char *windowClass)
     {
         HostDeliverCommand(command, commandNumber, send);
         HWND w = WaitForWindow(windowClass, 5000);
@@ -359,6 +359,35 @@ TEST_F(Areacap, SecondCopyEndsAtOnceAndUnknownCommandChangesNothing)
     PostKey(tool, VK_ESCAPE);
     EXPECT_EQ(0, Exit());
     EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+}
+
+TEST_F(Areacap, SessionEndWhileWaitingEndsTheProgram)
+{
+    Launch();
+    DWORD_PTR allowed = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(command, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &allowed));
+    EXPECT_NE(0u, allowed) << "the session may end";
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({}));
+}
+
+TEST_F(Areacap, OnlyTheLowWordOfTheCommandCounts)
+{
+    // Esc: posted WM_KEYDOWN.
+    struct {
+        WPARAM command;
+        const char *windowClass;
+    } cases[] = {{MAKEWPARAM(605, 1), "CAPTURE:95"}, {MAKEWPARAM(601, 0xFFFF), "HOOK:95"}};
+    for (const auto &c : cases) {
+        ClearHostLog();
+        Launch();
+        HWND w = StartMode(c.command, false, c.windowClass);
+        ASSERT_TRUE(w != NULL) << c.windowClass;
+        PostKey(w, VK_ESCAPE);
+        EXPECT_EQ(0, Exit()) << c.windowClass;
+        EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}})) << c.windowClass;
+        EndAreacap(&process);
+    }
 }
 
 // --- area selection ---------------------------------------------------------
@@ -586,6 +615,37 @@ TEST_F(Areacap, ArrowKeysDoNothingWithoutSelection)
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
 }
 
+TEST_F(Areacap, ArrowKeysDoNothingWhileSelectingMovingOrHoldingAButton)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA. Keys: posted WM_KEYDOWN.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    auto keys = [&]() {
+        PostKey(tool, VK_LEFT);
+        PostKey(tool, VK_UP);
+        PostKey(tool, VK_RIGHT);
+        PostKey(tool, VK_RIGHT);
+    };
+    MouseStep(tool, WM_LBUTTONDOWN, 400, 300);   // selecting
+    MouseStep(tool, WM_MOUSEMOVE, 450, 350);
+    keys();
+    MouseStep(tool, WM_LBUTTONUP, 450, 350);
+    RECT w;
+    GetWindowRect(tool, &w);
+    MouseStep(tool, WM_LBUTTONDOWN, w.left + 60, w.top + 100);   // moving the window
+    keys();
+    MouseStep(tool, WM_LBUTTONUP, w.left + 60, w.top + 100);
+    POINT zoom = Button(tool, 1);
+    MouseStep(tool, WM_LBUTTONDOWN, zoom.x, zoom.y);   // holding a button
+    keys();
+    MouseStep(tool, WM_MOUSEMOVE, zoom.x + 40, zoom.y + 80);
+    MouseStep(tool, WM_LBUTTONUP, zoom.x + 40, zoom.y + 80);
+    Click(tool, 0);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{kTopLeft, 0, MAKELONG(400, 300)}, {kBottomRight, 0, MAKELONG(450, 350)}}));
+}
+
 TEST_F(Areacap, ZoomStopsAtEightAndOneAndScreenshotShowsTheMagnifier)
 {
     // Mouse: SetCursorPos + SendMessageTimeoutA. The magnifier is read back
@@ -808,6 +868,11 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         HDC dc = BeginPaint(window, &ps);
         FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         EndPaint(window, &ps);
+        // Under Wine a window's painting reaches the screen when its thread
+        // next finds its queue empty; an empty look at an unused message
+        // puts it there at once, as painting on Windows does.
+        MSG msg;
+        PeekMessageA(&msg, NULL, WM_APP + 99, WM_APP + 99, PM_NOREMOVE);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -970,5 +1035,144 @@ TEST_F(Areacap, PickFocusLossCancelsOnceAndErasesTheFrame)
     EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
     EXPECT_TRUE(SameScreen(before, WholeScreen()));
     DestroyWindow(other);
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, PickFrameOnATargetWaitingToRepaintStaysWholeAndIsErased)
+{
+    // The target is invalidated before the cursor moves onto it, and this
+    // thread then runs every message but WM_PAINT: the target repaints only
+    // when the tool asks for it (UpdateWindow sends WM_PAINT here). Mouse:
+    // SetCursorPos, then WM_MOUSEMOVE sent with SendMessageTimeoutA in case
+    // the move itself did not reach the pick window; Esc: posted WM_KEYDOWN.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    SetCursorPos(700, 600);
+    Launch();
+    Snapshot before = WholeScreen();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    RECT w;
+    GetWindowRect(target, &w);
+    POINT client = {0, 0};
+    ClientToScreen(target, &client);
+    InvalidateRect(target, NULL, FALSE);
+    SetCursorPos(w.left + 100, w.top + 60);
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < 300)
+        if (PeekMessageA(&msg, NULL, 0, WM_PAINT - 1, PM_REMOVE) ||
+            PeekMessageA(&msg, NULL, WM_PAINT + 1, 0xFFFF, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            Sleep(10);
+    DWORD_PTR result;
+    SendMessageTimeoutA(pick, WM_MOUSEMOVE, 0, 0, SMTO_NORMAL, 5000, &result);
+    Snapshot framed = ReadScreen(client.x, client.y, 10, 10);
+    EXPECT_EQ(before.At(client.x, client.y) ^ 0xFFFFFF, framed.At(client.x, client.y)) << "the frame is whole";
+    EXPECT_EQ(before.At(client.x + 2, client.y + 5) ^ 0xFFFFFF, framed.At(client.x + 2, client.y + 5));
+    PostKey(pick, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
+    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, HostGoneDuringAModeEndsItNormallyWithoutMessages)
+{
+    // The host window is destroyed while the mode runs; the results and the
+    // cancel then go nowhere and the program still ends with code 0.
+    // Mouse: SetCursorPos + SendMessageTimeoutA; Esc: posted WM_KEYDOWN.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    RECT t;
+    GetWindowRect(target, &t);
+    enum Ending { Capture, Esc, Pick };
+    for (Ending ending : {Capture, Esc, Pick}) {
+        SetCursorPos(700, 600);
+        if (ending != Capture) {
+            ASSERT_TRUE(StartTestHost());
+        }
+        Launch();
+        HWND w = ending == Pick ? StartMode(601, false, "HOOK:95") : StartAreaMode();
+        ASSERT_TRUE(w != NULL) << ending;
+        StopTestHost();
+        if (ending == Capture) {
+            Drag(w, 400, 300, 450, 350);
+            Click(w, 0);
+        } else if (ending == Esc) {
+            PostKey(w, VK_ESCAPE);
+        } else {
+            MouseStep(w, WM_MOUSEMOVE, t.left + 100, t.top + 60);
+            MouseStep(w, WM_LBUTTONUP, t.left + 100, t.top + 60);
+        }
+        EXPECT_EQ(0, Exit()) << ending;
+        EXPECT_TRUE(LogIs({})) << ending;
+        EndAreacap(&process);
+    }
+    DestroyWindow(target);
+}
+
+TEST_F(Areacap, EachPlaceHasItsCursor)
+{
+    // Mouse: SetCursorPos + SendMessageTimeoutA; the tool window is made
+    // foreground first, since GetCursorInfo reports the cursor of the
+    // foreground thread. Under Wine the cursor handle of another process
+    // cannot be looked into (GetIconInfo fails), so the test compares the
+    // handles: the cross at the start, the box-select cursor outside the
+    // window, the arrow over the toolbar and the move cursor over the rest
+    // differ from one another, and each place brings its own back.
+    Launch();
+    HWND tool = StartAreaMode();
+    ASSERT_TRUE(tool != NULL);
+    SetForegroundWindow(tool);
+    Settle();
+    auto cursor = []() {
+        CURSORINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.cbSize = sizeof info;
+        return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) ? info.hCursor : NULL;
+    };
+    RECT w;
+    GetWindowRect(tool, &w);
+    HCURSOR start = cursor();
+    MouseStep(tool, WM_MOUSEMOVE, 600, 500);
+    HCURSOR outside = cursor();
+    MouseStep(tool, WM_MOUSEMOVE, w.left + 40, w.top + 10);
+    HCURSOR toolbar = cursor();
+    MouseStep(tool, WM_MOUSEMOVE, w.left + 40, w.top + 100);
+    HCURSOR body = cursor();
+    HCURSOR all[] = {start, outside, toolbar, body};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_TRUE(all[i] != NULL) << i;
+        for (int j = 0; j < i; j++)
+            EXPECT_NE(all[j], all[i]) << j << " " << i;
+    }
+    MouseStep(tool, WM_MOUSEMOVE, w.left + 40, w.top + 12);
+    EXPECT_EQ(toolbar, cursor());
+    MouseStep(tool, WM_MOUSEMOVE, 620, 520);
+    EXPECT_EQ(outside, cursor());
+    PostKey(tool, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
+    EndAreacap(&process);
+
+    // The pick mode shows its camera from the start and keeps it while the
+    // frame moves from window to window.
+    HWND target = CreateTarget();
+    ASSERT_TRUE(target != NULL);
+    Launch();
+    HWND pick = StartMode(601, false, "HOOK:95");
+    ASSERT_TRUE(pick != NULL);
+    SetForegroundWindow(pick);
+    Settle();
+    HCURSOR camera = cursor();
+    EXPECT_TRUE(camera != NULL);
+    GetWindowRect(target, &w);
+    MouseStep(pick, WM_MOUSEMOVE, w.left + 100, w.top + 60);
+    EXPECT_EQ(camera, cursor());
+    MouseStep(pick, WM_MOUSEMOVE, 700, 600);
+    EXPECT_EQ(camera, cursor());
+    PostKey(pick, VK_ESCAPE);
+    EXPECT_EQ(0, Exit());
     DestroyWindow(target);
 }

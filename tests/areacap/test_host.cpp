@@ -91,7 +91,7 @@ void StopTestHost()
     hostWindow = NULL;
 }
 
-void HostDeliverCommand(HWND commandWindow, WORD command, bool send)
+void HostDeliverCommand(HWND commandWindow, WPARAM command, bool send)
 {
     PostMessageA(hostWindow, send ? kDeliverSend : kDeliverPost, command, reinterpret_cast<LPARAM>(commandWindow));
 }

@@ -22,7 +22,7 @@ void StopTestHost();
 // Asks the host thread to deliver WM_COMMAND command to the command window,
 // with SendMessageA (the host thread then waits for the whole mode) or
 // PostMessageA.
-void HostDeliverCommand(HWND commandWindow, WORD command, bool send);
+void HostDeliverCommand(HWND commandWindow, WPARAM command, bool send);
 // Every message received so far (WM_COMMAND and WM_USER..0x7FFF).
 std::vector<HostMessage> HostLog();
 void ClearHostLog();

@@ -8,6 +8,8 @@
 #include "install/script/install_script.h"
 #include "install/shell/install_status.h"
 #include "install/ui/options_dialog.h"
+#include "install/ui/program_manager.h"
+#include "tests/install/ui/fake_progman.h"
 #include "tests/install/ui/ui_test_support.h"
 
 namespace {
@@ -35,6 +37,33 @@ TEST(MissingTemplates, PromptsThatCannotBeShownKeepTheFileAndStop)
     EXPECT_FALSE(AskNextDiskette());
     EXPECT_TRUE(IsWindowEnabled(mainWindow));
     DestroyTestMainWindow();
+}
+
+TEST(MissingTemplates, GroupStepReportsTheMemoryMessageAndLeavesTheClosingMessageToTheCaller)
+{
+    // The group list arrives, but its dialog cannot be shown: the step says
+    // why and counts as not done, so that the closing message follows.
+    ResetInstallScript("c:\\", "c:\\");
+    strcpy(InstallScript.iconGroup, "Tarvo");
+    ProgramItemEntry item = {"Notes", "Dst_DirNOTES.EXE", 0};
+    InstallScript.programItems = &item;
+    InstallScript.programItemCount = 1;
+    CreateTestMainWindow(0, 0, 200, 100);
+    StartRecordingMessages();
+    ASSERT_TRUE(StartFakeProgman(FakeProgmanSetup()));
+    EXPECT_FALSE(RunProgramManagerStep());
+    std::vector<std::string> log = EventTexts(StopFakeProgman());
+    StopRecordingMessages();
+    EXPECT_EQ(log, std::vector<std::string>({"initiate", "request PROGMAN 1", "ack 8000", "terminate"}));
+    std::vector<RecordedMessage> shown = RecordedMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Available memory is not enough. ");
+    EXPECT_EQ(shown[0].caption, "Tarvo Test Setup");
+    EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONHAND));
+    EXPECT_EQ(shown[0].owner, mainWindow);
+    DestroyTestMainWindow();
+    InstallScript.programItems = nullptr;
+    InstallScript.programItemCount = 0;
 }
 
 }  // namespace

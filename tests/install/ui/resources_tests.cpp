@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
@@ -81,6 +82,88 @@ TEST(Resources, FiveTemplatesWithTheirSizesStylesAndFont)
         EXPECT_EQ(h.pointSize, 8) << e.name;
         EXPECT_EQ(h.font, "Helv") << e.name;
     }
+}
+
+// The icon controls of a template: the icon's name and the control's
+// rectangle in dialog units, read from the template's items.
+struct IconControl {
+    std::string icon;
+    int x, y, cx, cy;
+    DWORD style;
+};
+
+const WORD* SkipNameOrOrdinal(const WORD* p, std::string* text)
+{
+    if (*p == 0xFFFF) {
+        if (text != nullptr)
+            *text = "#" + std::to_string(p[1]);
+        return p + 2;
+    }
+    std::string s = ReadWideString(p);
+    if (text != nullptr)
+        *text = s;
+    return p;
+}
+
+std::vector<IconControl> ReadIconControls(HMODULE module, const char* name)
+{
+    std::vector<IconControl> found;
+    HRSRC resource = FindResourceA(module, name, (LPCSTR)RT_DIALOG);
+    if (resource == nullptr)
+        return found;
+    const DLGTEMPLATE* t = (const DLGTEMPLATE*)LockResource(LoadResource(module, resource));
+    const WORD* p = (const WORD*)(t + 1);
+    p = SkipNameOrOrdinal(p, nullptr);  // menu
+    p = SkipNameOrOrdinal(p, nullptr);  // class
+    ReadWideString(p);                  // title
+    if (t->style & DS_SETFONT) {
+        p++;
+        ReadWideString(p);
+    }
+    for (int i = 0; i < t->cdit; i++) {
+        p = (const WORD*)(((ULONG_PTR)p + 3) & ~(ULONG_PTR)3);
+        const DLGITEMTEMPLATE* item = (const DLGITEMTEMPLATE*)p;
+        p = (const WORD*)(item + 1);
+        std::string className, text;
+        p = SkipNameOrOrdinal(p, &className);
+        p = SkipNameOrOrdinal(p, &text);
+        p = (const WORD*)((const BYTE*)p + sizeof(WORD) + *p);  // creation data
+        // The static class, as an ordinal or by name.
+        bool isStatic = className == "#130" || lstrcmpiA(className.c_str(), "Static") == 0;
+        if (isStatic && (item->style & SS_TYPEMASK) == SS_ICON)
+            found.push_back({text, item->x, item->y, item->cx, item->cy, item->style});
+    }
+    return found;
+}
+
+TEST(Resources, IconControlsCarryTheirSizes)
+{
+    struct Expected {
+        const char* dialog;
+        const char* icon;
+        int x, y, cx, cy;
+    } expected[] = {
+        {"InstInfo", "Computer", 245, 8, 18, 20},
+        {"InstDisk", "Diskette", 12, 16, 24, 24},
+        {"InstProg", "Firework", 6, 6, 18, 20},
+    };
+    // The test program and the installer are built from the same script.
+    HMODULE installer =
+        LoadLibraryExA((ProgramDirectory() + "install.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(installer, nullptr);
+    for (HMODULE module : {(HMODULE) nullptr, installer}) {
+        for (const Expected& e : expected) {
+            std::vector<IconControl> icons = ReadIconControls(module, e.dialog);
+            ASSERT_EQ(icons.size(), 1u) << e.dialog;
+            EXPECT_EQ(Upper(icons[0].icon), Upper(e.icon)) << e.dialog;  // names are found without case
+            EXPECT_EQ(icons[0].style & (WS_CHILD | WS_VISIBLE), (DWORD)(WS_CHILD | WS_VISIBLE)) << e.dialog;
+            EXPECT_EQ(icons[0].x, e.x) << e.dialog;
+            EXPECT_EQ(icons[0].y, e.y) << e.dialog;
+            EXPECT_EQ(icons[0].cx, e.cx) << e.dialog;
+            EXPECT_EQ(icons[0].cy, e.cy) << e.dialog;
+        }
+    }
+    FreeLibrary(installer);
 }
 
 #pragma pack(push, 2)

@@ -7,6 +7,7 @@
 #include "install/script/install_script.h"
 #include "install/shell/install_status.h"
 #include "install/shell/message_box.h"
+#include "install/ui/program_manager.h"
 #include "install/ui/progress_display.h"
 
 std::string ProgramDirectory()
@@ -100,6 +101,7 @@ void ResetInstallScript(const char* sourceDir, const char* destinationDir)
 
 static LRESULT CALLBACK TestMainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    HandleDdeMessage(window, message, wParam, lParam);
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);

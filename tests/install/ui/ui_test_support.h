@@ -43,8 +43,8 @@ std::vector<RecordedMessage> RecordedMessages();
 void ResetInstallScript(const char* sourceDir, const char* destinationDir);
 
 // A black pop-up window standing in for the main window: its paint plays
-// the picture and draws the percent bars, as the real one does. Sets
-// mainWindow.
+// the picture and draws the percent bars, and it passes every message to the
+// Program Manager conversation first, as the real one does. Sets mainWindow.
 HWND CreateTestMainWindow(int x, int y, int width, int height);
 void DestroyTestMainWindow();
 // Lets every queued message of this thread run.

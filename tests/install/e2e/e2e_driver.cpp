@@ -15,9 +15,9 @@ InstallerProcess::~InstallerProcess()
     }
 }
 
-bool InstallerProcess::Start(const std::string& argument)
+bool InstallerProcess::Start(const std::string& argument, const std::string& program)
 {
-    std::string command = "\"" + ProgramDir() + "install.exe\"";
+    std::string command = "\"" + (program.empty() ? ProgramDir() + "install.exe" : program) + "\"";
     if (!argument.empty())
         command += " " + argument;
     std::vector<char> buffer(command.begin(), command.end());

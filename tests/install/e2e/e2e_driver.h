@@ -22,8 +22,9 @@ struct MessageBoxContent {
 class InstallerProcess {
 public:
     ~InstallerProcess();
-    // Starts bin\install.exe (next to the test program) with the argument text.
-    bool Start(const std::string& argument);
+    // Starts the program (bin\install.exe next to the test program when
+    // empty) with the argument text.
+    bool Start(const std::string& argument, const std::string& program = "");
     // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs);
     bool Running() const;

@@ -256,6 +256,7 @@ static void FinishInstallation(HWND window, INT_PTR outcome)
 
 static LRESULT CloseWindowRequest(HWND window)
 {
+    // While a prompt is open, or while the finish waits, closing only beeps.
     HWND popup = GetLastActivePopup(window);
     if (finishBegun || (popup != window && popup != infoPanel)) {
         MessageBeep(0);

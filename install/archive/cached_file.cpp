@@ -235,6 +235,12 @@ int SeekCached(int handle, int offset, int origin)
 
 int CreateOutputFile(const char* path)
 {
+    // A read-only file left by an earlier installation would refuse to be
+    // truncated; the decision to replace it has been taken.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     HFILE handle = _lcreat(path, 0);
     return handle == HFILE_ERROR ? -1 : handle;
 }

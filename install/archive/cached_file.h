@@ -30,7 +30,8 @@ int CloseCached(int handle);
 // before each while pumpEnabled is set; count or -1 (short read or ended).
 int ReadInPieces(int handle, void* buffer, int count);
 
-// Creates or truncates a file with normal attributes; -1 on failure.
+// Creates or truncates a file with normal attributes (an existing file's
+// read-only attribute is cleared first); -1 on failure.
 int CreateOutputFile(const char* path);
 
 // A movable zero-filled block of 16..32,767 bytes, as large as memory allows

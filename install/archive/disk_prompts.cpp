@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "install/resources/resource_ids.h"
@@ -92,14 +91,14 @@ static INT_PTR CALLBACK OverwriteProc(HWND dialog, UINT message, WPARAM wParam, 
 
 int32_t AskOverwrite(const char* storedName)
 {
+    // The prompt lower-cases its own copy of the name. A name that cannot be
+    // copied, like a prompt that cannot be shown, leaves the file as it is.
+    char name[PATH_SIZE];
     size_t length = strlen(storedName);
-    char* name = (char*)malloc(length + 1);
-    if (name == nullptr)
-        return OVERWRITE_YES;
+    if (length >= sizeof name)
+        return OVERWRITE_NO;
     memcpy(name, storedName, length + 1);
     INT_PTR result = RunPrompt("InstFile", OverwriteProc, (LPARAM)name);
-    free(name);
-    // A prompt that could not be shown leaves the file as it is.
     if (result != OVERWRITE_YES && result != OVERWRITE_NO && result != OVERWRITE_YES_TO_ALL &&
         result != OVERWRITE_NO_TO_ALL)
         return OVERWRITE_NO;

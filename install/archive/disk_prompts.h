@@ -17,7 +17,8 @@ extern int32_t overwriteAnswer;
 
 // Asks whether the existing file storedName is to be replaced; returns the
 // chosen button (Yes, No, Yes to All, No To All). Escape and the close
-// command do nothing. Yes without asking when memory is short.
+// command do nothing. No without asking when the name cannot be copied
+// (longer than a path).
 int32_t AskOverwrite(const char* storedName);
 
 // Asks for the next diskette or the directory of the remaining archives.

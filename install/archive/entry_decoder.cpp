@@ -7,6 +7,7 @@
 #include "install/archive/arj_header.h"
 #include "install/archive/crc32.h"
 #include "install/archive/decoders.h"
+#include "install/archive/message_name.h"
 
 static const char TERMINATED_TEXT[] = "Installation process is terminated.";
 
@@ -24,8 +25,10 @@ static void LowerName(const char* name, char* out, size_t size)
 
 static void SetNamedText(const char* format, const char* name)
 {
+    char shortName[256];
+    ShortenMessageName(format, name != nullptr ? name : "", shortName, sizeof shortName);
     char lower[256];
-    LowerName(name, lower, sizeof lower);
+    LowerName(shortName, lower, sizeof lower);
     snprintf(finishMessage, sizeof finishMessage, format, lower);
 }
 

@@ -8,6 +8,7 @@
 #include "install/archive/arj_reader.h"
 #include "install/archive/cached_file.h"
 #include "install/archive/disk_prompts.h"
+#include "install/archive/message_name.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
@@ -30,16 +31,6 @@ static int64_t progressCurrent = 0;  // last computed units
 static int32_t archiveWeight = 0;    // weight of the archive being installed
 static int32_t archiveFileSize = 0;  // byte size of the archive being installed
 
-// Copies text into a buffer of the given capacity, cut when too long.
-static void CopyBounded(char* target, const char* text, size_t capacity)
-{
-    size_t n = strlen(text);
-    if (n > capacity - 1)
-        n = capacity - 1;
-    memcpy(target, text, n);
-    target[n] = '\0';
-}
-
 // The part of path after its last backslash.
 static const char* NamePart(const char* path)
 {
@@ -49,26 +40,8 @@ static const char* NamePart(const char* path)
 
 void SetFinishMessageWithName(const char* format, const char* name)
 {
-    // Room left for the name: the whole sentence, with the appended
-    // "Installation process is terminated.", must stay within 255 characters.
-    const size_t formatLength = strlen(format) - 2;  // without "%s"
-    const size_t limit = FINISH_MESSAGE_SIZE - 1 - (sizeof(TERMINATED_TEXT) - 1);
-    size_t room = limit > formatLength ? limit - formatLength : 0;
-
     char shortName[FINISH_MESSAGE_SIZE];
-    size_t length = strlen(name);
-    if (length <= room) {
-        memcpy(shortName, name, length + 1);
-    } else if (room < 5) {
-        CopyBounded(shortName, name, room + 1);
-    } else {
-        // Keep the start and the end (the file's own name) around "...".
-        size_t tail = (room - 3) / 2 + (room - 3) % 2;
-        size_t head = room - 3 - tail;
-        memcpy(shortName, name, head);
-        memcpy(shortName + head, "...", 3);
-        memcpy(shortName + head + 3, name + length - tail, tail + 1);
-    }
+    ShortenMessageName(format, name, shortName, sizeof shortName);
     CharLowerA(shortName);
 
     char text[FINISH_MESSAGE_SIZE];
@@ -145,11 +118,10 @@ bool ExtractEntry(int archive, char* destinationPath, const char* archiveName)
 }
 
 // Decides whether the current entry is written to destination (a full path
-// of PATH_SIZE bytes): false for a file that exists and stays.
+// of PATH_SIZE bytes, its directories already made): false for a file that
+// exists and stays.
 static bool ShouldInstall(const ArchiveEntry& entry, char* destination, const char* storedName)
 {
-    if (!CreateDirectoryPath(destination))
-        return false;
     CharLowerA(destination);
     if (infoPanel != nullptr)
         SetDlgItemTextA(infoPanel, PANEL_FILE_LINE, destination);
@@ -213,6 +185,12 @@ static bool InstallEntries(int archive, const ArchiveEntry& entry, const char* a
             return false;
         }
         memcpy(destination + directoryLength, storedName, strlen(storedName) + 1);
+        // An entry whose directory cannot be made (a file of that name is in
+        // the way) is not silently left out.
+        if (!CreateDirectoryPath(destination)) {
+            SetFinishMessageWithName("Cannot create the file '%s'. ", destination);
+            return false;
+        }
 
         if (ShouldInstall(entry, destination, storedName)) {
             if (!ExtractEntry(archive, destination, archiveName))

@@ -28,10 +28,20 @@ void SetScriptAllocationLimit(int allocations)
     allocationsLeft = allocations;
 }
 
+// Test seam: run before each table allocation.
+static void (*allocationHook)() = nullptr;
+
+void SetScriptAllocationHook(void (*hook)())
+{
+    allocationHook = hook;
+}
+
 // One zeroed block of exactly count records on the process heap; on failure
 // the status becomes "no memory".
 static void* AllocateTable(int count, size_t recordSize)
 {
+    if (allocationHook != nullptr)
+        allocationHook();
     void* block = nullptr;
     if (allocationsLeft != 0)
         block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, static_cast<size_t>(count) * recordSize);
@@ -155,13 +165,24 @@ static bool ReadText(const char* section, const char* key, char* text)
     return true;
 }
 
-// A number value: decimal digits only, read by the platform's integer reader,
-// not negative, 0 only when written as zeros, then within low..high.
+// The value of a digit string fits a signed 32-bit integer; the platform's
+// integer reader would wrap a larger one (4294967298 reads as 2).
+static bool FitsInt32(const char* digits)
+{
+    while (*digits == '0')
+        ++digits;
+    size_t length = strlen(digits);
+    return length < 10 || (length == 10 && strcmp(digits, "2147483647") <= 0);
+}
+
+// A number value: decimal digits only whose value fits 32 bits, read by the
+// platform's integer reader, not negative, 0 only when written as zeros, then
+// within low..high.
 static bool ReadNumber(const char* section, const char* key, int low, int high, int32_t* number)
 {
     char value[RAW_VALUE_SIZE];
     ReadRaw(section, key, value);
-    if (IsBlank(value) || !IsAllDigits(value))
+    if (IsBlank(value) || !IsAllDigits(value) || !FitsInt32(value))
         return false;
     int read = static_cast<int>(
         GetPrivateProfileIntA(section, key, -1, InstallScript.scriptPath));
@@ -297,13 +318,15 @@ static bool LoadCommandLines()
         return false;
     InstallScript.commandLines = table;
 
+    // The file may change between the passes: a count that differs rejects
+    // the script, and the table is never written past.
+    int seen = 0;
     int accepted = 0;
     for (int i = 1; i <= MAX_NUMBERED_KEYS; ++i) {
         ReadRaw(SECTION_COMMANDS, NumberedKey(key, "ExeCLin_%02d", i), value);
         if (IsBlank(value))
             continue;
-        // The file changed between the passes: never write past the table.
-        if (accepted == present)
+        if (++seen > present)
             return false;
         bool skip;
         if (!ParseCommandLine(value, &table[accepted], &skip))
@@ -311,6 +334,8 @@ static bool LoadCommandLines()
         if (!skip)
             ++accepted;
     }
+    if (seen != present)
+        return false;
 
     // Replace the table by one of exactly the accepted entries.
     InstallScript.commandLines = nullptr;

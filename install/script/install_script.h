@@ -96,3 +96,7 @@ void FreeInstallScript();
 // Test seam: only the next `allocations` table allocations succeed, the rest
 // fail as if memory were exhausted; -1 (the default) lets all succeed.
 void SetScriptAllocationLimit(int allocations);
+
+// Test seam: called just before each table allocation (the command-line
+// table's comes between the two passes over its keys); null for none.
+void SetScriptAllocationHook(void (*hook)());

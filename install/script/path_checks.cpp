@@ -183,11 +183,33 @@ static bool ParsedDirectoryPart(const char* windows, const char* name, char* par
     return true;
 }
 
+// A device (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9) by the part of the
+// name before its first dot, trailing spaces ignored, as the platform
+// recognises one whatever the extension.
+static bool IsDeviceName(const char* name)
+{
+    size_t length = strcspn(name, ".");
+    while (length > 0 && name[length - 1] == ' ')
+        --length;
+    if (length != 3 && length != 4)
+        return false;
+    char base[5];
+    memcpy(base, name, 3);
+    base[3] = '\0';
+    if (length == 3)
+        return lstrcmpiA(base, "NUL") == 0 || lstrcmpiA(base, "CON") == 0 || lstrcmpiA(base, "AUX") == 0 ||
+               lstrcmpiA(base, "PRN") == 0;
+    return (lstrcmpiA(base, "COM") == 0 || lstrcmpiA(base, "LPT") == 0) && name[3] >= '1' && name[3] <= '9';
+}
+
 bool IsBareFileName(const char* name)
 {
     // A colon names a drive or a stream, which the parse below would not
-    // always notice.
-    if (strchr(name, ':') != nullptr)
+    // always notice. Wildcards and the other characters that no file name
+    // holds, names made only of dots (the parse drops trailing dots) and
+    // devices name no file of a directory either.
+    if (strpbrk(name, ":*?<>|\"") != nullptr || !HasNoControlChars(name) ||
+        name[strspn(name, ".")] == '\0' || IsDeviceName(name))
         return false;
     char windows[PATH_SIZE];
     UINT length = GetWindowsDirectoryA(windows, sizeof(windows));

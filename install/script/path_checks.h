@@ -37,7 +37,9 @@ bool DirectoryExists(char* path);
 // path, never the text after it. Rewrites each '/' in path to '\'.
 bool CreateDirectoryPath(char* path);
 
-// The name has no drive, directory or dot-dot part.
+// The name has no drive, directory or dot-dot part, is not made of dots
+// only, holds no wildcard or other character that file names cannot hold,
+// and names no device (NUL, CON, AUX, PRN, COM1-9, LPT1-9, any extension).
 bool IsBareFileName(const char* name);
 
 // The file's size in bytes, or -1 when it cannot be opened.

@@ -15,6 +15,12 @@ bool RunPendingMessages()
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // The quit message belongs to the main loop: put it back and stop
+        // (it comes only once the queue holds nothing else).
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return true;
+        }
         // No keyboard translation or dialog-key handling here: the long step
         // only lets painting, buttons and prompts run.
         DispatchMessageA(&msg);

@@ -26,7 +26,8 @@ extern bool cancelRequested;          // set when the pump saw the end; never cl
 
 // Lets every queued message of the thread run. Returns false at once when one
 // of them was WM_INSTALL_FINISH for the main window (later messages stay
-// queued), true when the queue was emptied without one.
+// queued), true when the queue was emptied without one. A quit message is
+// left in the queue for the main loop.
 bool RunPendingMessages();
 
 // Copies text into finishMessage, cut to its 255 characters.

@@ -21,6 +21,7 @@ static const char NO_MEMORY_TEXT[] = "Available memory is not enough. ";
 
 // State of the one main window.
 static bool installFinished = false;  // the first WM_INSTALL_FINISH has been handled
+static bool finishBegun = false;      // the finishing step has been entered (it may still wait)
 static bool stage2Pending = false;    // stage 2 waits for the options dialog's first idle moment
 
 static int ScreenWidth() { return ScreenMetrics.screenWidth; }
@@ -80,6 +81,17 @@ void RefuseEndSession()
     AskFromLastPopup("Cancel the installation before exiting Windows.", MB_OK | MB_ICONEXCLAMATION);
 }
 
+// Appends up to count bytes of text to out, never beyond limit characters.
+static void AppendWithin(char* out, size_t* length, size_t limit, const char* text, size_t count)
+{
+    if (*length >= limit)
+        return;
+    if (count > limit - *length)
+        count = limit - *length;
+    memcpy(out + *length, text, count);
+    *length += count;
+}
+
 void ComposeFinishText(const char* stored, char* out, size_t capacity)
 {
     const size_t tailLength = sizeof(TERMINATED_TEXT) - 1;
@@ -89,39 +101,31 @@ void ComposeFinishText(const char* stored, char* out, size_t capacity)
         out[0] = '\0';
         return;
     }
-    size_t length = strlen(stored);
-    if (length <= limit) {
-        memcpy(out, stored, length);
+    size_t storedLength = strlen(stored);
+    size_t length = 0;
+    const char* open = strchr(stored, '\'');
+    if (storedLength <= limit || open == nullptr || open - stored + 8 > static_cast<ptrdiff_t>(limit)) {
+        AppendWithin(out, &length, limit, stored, storedLength);
     } else {
-        // Too long: the file name inside the quotes loses its middle. A text
-        // that was cut before its closing quote gets the quote back.
-        const char* open = strchr(stored, '\'');
-        const char* close = open != nullptr ? strrchr(stored, '\'') : nullptr;
-        if (open == nullptr || open - stored + 8 > static_cast<ptrdiff_t>(limit)) {
-            length = limit;
-            memcpy(out, stored, length);
-        } else {
-            const char* rest = close != open ? close : "'. ";
-            size_t head = static_cast<size_t>(open - stored) + 1;
-            size_t restLength = strlen(rest);
-            size_t nameLength = static_cast<size_t>((close != open ? close : stored + strlen(stored)) - open - 1);
-            size_t room = limit > head + restLength + 3 ? limit - head - restLength - 3 : 0;
-            if (room > nameLength)
-                room = nameLength;
-            size_t nameTail = room / 2;
-            size_t nameHead = room - nameTail;
-            length = 0;
-            memcpy(out, stored, head + nameHead);
-            length = head + nameHead;
-            memcpy(out + length, "...", 3);
-            length += 3;
-            memcpy(out + length, open + 1 + nameLength - nameTail, nameTail);
-            length += nameTail;
-            memcpy(out + length, rest, restLength);
-            length += restLength;
-            if (length > limit)
-                length = limit;
-        }
+        // Too long: the file name inside the quotes loses its middle. A
+        // whole text ends in a full stop and a space, with the closing quote
+        // the last one; a text cut before its end (where an apostrophe may
+        // belong to the name) gets the closing quote back.
+        size_t head = static_cast<size_t>(open - stored) + 1;
+        const char* close = strrchr(stored, '\'');
+        bool whole = close != open && strcmp(stored + storedLength - 2, ". ") == 0;
+        const char* nameEnd = whole ? close : stored + storedLength;
+        const char* rest = whole ? close : "'. ";
+        size_t restLength = strlen(rest);
+        size_t nameLength = static_cast<size_t>(nameEnd - open - 1);
+        size_t room = limit > head + restLength + 3 ? limit - head - restLength - 3 : 0;
+        if (room > nameLength)
+            room = nameLength;
+        size_t nameTail = room / 2;
+        AppendWithin(out, &length, limit, stored, head + room - nameTail);
+        AppendWithin(out, &length, limit, "...", 3);
+        AppendWithin(out, &length, limit, nameEnd - nameTail, nameTail);
+        AppendWithin(out, &length, limit, rest, restLength);
     }
     memcpy(out + length, TERMINATED_TEXT, tailLength + 1);
 }
@@ -207,8 +211,11 @@ static void WaitForProgramFile(HWND window)
 
 static void FinishInstallation(HWND window, INT_PTR outcome)
 {
-    if (installFinished)
+    // Entered once: while it waits for the program file, the box's own
+    // message loop may deliver a later WM_INSTALL_FINISH.
+    if (finishBegun)
         return;
+    finishBegun = true;
     WaitForProgramFile(window);
     installFinished = true;
 
@@ -249,8 +256,9 @@ static void FinishInstallation(HWND window, INT_PTR outcome)
 
 static LRESULT CloseWindowRequest(HWND window)
 {
+    // While a prompt is open, or while the finish waits, closing only beeps.
     HWND popup = GetLastActivePopup(window);
-    if (popup != window && popup != infoPanel) {
+    if (finishBegun || (popup != window && popup != infoPanel)) {
         MessageBeep(0);
         return 0;
     }
@@ -342,6 +350,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             picture = LoadPicture(window);
         stage2Pending = false;
         installFinished = false;
+        finishBegun = false;
         PostMessageA(window, WM_INSTALL_START, 0, 0);
         break;
     case WM_DESTROY:
@@ -423,7 +432,8 @@ INT_PTR CALLBACK InfoPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
+        // Once the finish has begun the panel only waits to be closed.
+        if (LOWORD(wParam) == IDCANCEL && !finishBegun) {
             SetFinishMessage(TERMINATED_TEXT);
             PostMessageA(GetParent(panel), WM_INSTALL_FINISH, 0, 0);
         }

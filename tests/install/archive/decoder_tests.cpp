@@ -287,12 +287,17 @@ TEST_F(ArchiveTest, FailureTextsNameTheFilesInLowerCase)
     EXPECT_STREQ(finishMessage, "Installation process is terminated.");
     cancelRequested = false;
 
-    // Long names are cut to the buffer.
-    std::string longName(600, 'N');
-    SetReadError(longName.c_str());
-    EXPECT_EQ(strlen(finishMessage), 255u);
-    SetWriteError(longName.c_str());
-    EXPECT_EQ(strlen(finishMessage), 255u);
+    // Long names lose their middle, so that the appended "Installation
+    // process is terminated." still fits 255 characters.
+    std::string longName = "'" + std::string(254, 'N');
+    for (void (*setError)(const char*) : {SetReadError, SetWriteError}) {
+        setError(longName.c_str());
+        std::string text = finishMessage;
+        EXPECT_LE(text.size(), 220u);
+        EXPECT_NE(text.find("''nnn"), std::string::npos) << text;
+        EXPECT_NE(text.find("nnn...nnn"), std::string::npos) << text;
+        EXPECT_EQ(text.substr(text.size() - 6), "nnn'. ");
+    }
 }
 
 // --- headers ---------------------------------------------------------------

@@ -22,8 +22,8 @@ struct MessageBoxContent {
 class InstallerProcess {
 public:
     ~InstallerProcess();
-    // Starts bin\install.exe (next to the test program), or the given
-    // program, with the argument text.
+    // Starts the program (bin\install.exe next to the test program when
+    // empty) with the argument text.
     bool Start(const std::string& argument, const std::string& program = "");
     // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs);

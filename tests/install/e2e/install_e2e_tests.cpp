@@ -159,7 +159,7 @@ protected:
 
     void Start()
     {
-        ASSERT_TRUE(installer_.Start(disk1_.substr(0, disk1_.size() - 1)));
+        ASSERT_TRUE(installer_.Start(disk1_.substr(0, disk1_.size() - 1), program_));
     }
 
     // Confirms the options dialog as it stands.
@@ -279,7 +279,24 @@ protected:
         return data;
     }
 
+    // Installs the one archive, which fails: its text with the stop icon,
+    // then stages 6 and 7.
+    void ExpectFailedInstallation(const std::string& archive, const std::string& text)
+    {
+        CopyArchive(archive, disk1_);
+        ScriptSpec script;
+        script.archives = {{archive}};
+        WriteScript(script);
+        Start();
+        ConfirmOptions();
+        ExpectFinalBox(text + TERMINATED_TEXT, BoxIcon::Stop);
+        ExpectExit();
+        std::vector<int> expectedStages = {1, 2, 3, 4, 6, 7, 8};
+        EXPECT_EQ(Stages(), expectedStages);
+    }
+
     std::string root_, disk1_, disk2_, dest_;
+    std::string program_;  // the installer started; bin\install.exe when empty
     InstallerProcess installer_;
 };
 
@@ -568,30 +585,59 @@ TEST_F(InstallE2E, CancelInOptionsDialogShowsNothing)
 
 TEST_F(InstallE2E, CorruptedEntryStopsWithCrcMessage)
 {
-    CopyArchive("BAD.ARJ", disk1_);
-    ScriptSpec script;
-    script.archives = {{"BAD.ARJ"}};
-    WriteScript(script);
-    Start();
-    ConfirmOptions();
-    ExpectFinalBox(std::string("The file 'broken.bin' is not correctly unpacked. ") + TERMINATED_TEXT, BoxIcon::Stop);
-    ExpectExit();
-    std::vector<int> expectedStages = {1, 2, 3, 4, 6, 7, 8};
-    EXPECT_EQ(Stages(), expectedStages);
+    ExpectFailedInstallation("BAD.ARJ", "The file 'broken.bin' is not correctly unpacked. ");
     // The file stays as it was written.
     EXPECT_EQ(Contents(dest_ + "broken.bin").size(), 3000u);
 }
 
 TEST_F(InstallE2E, TruncatedArchiveStopsWithReadError)
 {
-    CopyArchive("SHORT.ARJ", disk1_);
-    ScriptSpec script;
-    script.archives = {{"SHORT.ARJ"}};
-    WriteScript(script);
-    Start();
-    ConfirmOptions();
-    ExpectFinalBox(std::string("Reading or unpacking error in 'short.arj'. ") + TERMINATED_TEXT, BoxIcon::Stop);
+    ExpectFailedInstallation("SHORT.ARJ", "Reading or unpacking error in 'short.arj'. ");
+}
+
+TEST_F(InstallE2E, EntryWhoseDirectoryCannotBeMadeStopsTheInstallation)
+{
+    // A file stands where the directory of the entry Data\Table.DAT belongs.
+    ASSERT_TRUE(MakeDirectories(dest_));
+    ASSERT_TRUE(WriteWholeFile(dest_ + "Data", "in the way"));
+    ExpectFailedInstallation("MAIN.ARJ", "Cannot create the file '" + Lower(dest_) + "data\\table.dat'. ");
+}
+
+TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
+{
+    // The installer runs from a copy whose directory is moved away while the
+    // diskette prompt is open, as when its diskette has been taken out: the
+    // finish waits with "Insert the first diskette.".
+    std::string programDir = root_ + "program";
+    ASSERT_TRUE(MakeDirectories(programDir));
+    program_ = programDir + "\\install.exe";
+    ASSERT_TRUE(CopyFileA((ProgramDir() + "install.exe").c_str(), program_.c_str(), FALSE));
+    HWND prompt = StartUntilDiskettePrompt(true);
+    ASSERT_NE(prompt, nullptr) << "no diskette prompt";
+    ASSERT_TRUE(MoveFileA(programDir.c_str(), (programDir + "-away").c_str()));
+    SetControlText(prompt, 110, disk2_);
+    PressAndWait(prompt, IDOK);
+
+    HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(box, nullptr);
+    std::vector<std::string> shown = {ReadMessageBox(box).text};
+    // Cancel on the panel while the finish waits does nothing.
+    HWND panel = installer_.WaitForDialog(DialogKind::Panel, 1000);
+    ASSERT_NE(panel, nullptr);
+    PressButton(panel, IDCANCEL);
+    Pause(1000);
+    ASSERT_TRUE(MoveFileA((programDir + "-away").c_str(), programDir.c_str()));
+    PressAndWait(box, IDOK);
+    // Every later box, until the installer ends.
+    while ((box = installer_.WaitForPrompt(WINDOW_TIMEOUT)) != nullptr) {
+        shown.push_back(ReadMessageBox(box).text);
+        PressAndWait(box, IDOK);
+    }
     ExpectExit();
+    std::vector<std::string> expectedBoxes = {"Insert the first diskette.", DONE_TEXT};
+    EXPECT_EQ(shown, expectedBoxes);
+    std::vector<int> expectedStages = {1, 2, 3, 4, 5, 7, 8};
+    EXPECT_EQ(Stages(), expectedStages);
 }
 
 TEST_F(InstallE2E, RejectedScriptShowsOneMessageAndNoWindow)

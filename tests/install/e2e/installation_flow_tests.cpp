@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,16 +55,27 @@ TEST(FinishTexts, LongNamesLoseTheirMiddleSoThatTheSentenceFits)
 
 TEST(FinishTexts, TextCutBeforeItsClosingQuoteStillEndsWithTheWholeSentence)
 {
-    // A decoder text whose name did not fit: cut at 255 characters.
-    std::string stored = "Disk full or error writing the file '" + std::string(300, 'x');
-    stored.resize(255);
-    char shown[FINISH_MESSAGE_SIZE];
-    ComposeFinishText(stored.c_str(), shown, sizeof shown);
-    std::string text = shown;
-    EXPECT_LE(text.size(), 255u);
-    EXPECT_EQ(text.rfind("Disk full or error writing the file 'xxx", 0), 0u);
-    EXPECT_NE(text.find("xxx...xxx"), std::string::npos);
-    EXPECT_EQ(text.substr(text.size() - 39), "x'. Installation process is terminated.");
+    // A text whose name did not fit: cut at 255 characters. A name that
+    // starts with an apostrophe has no closing quote after it either.
+    for (std::string nameStart : {"x", "'"}) {
+        SCOPED_TRACE("name starting with " + nameStart);
+        std::string stored = "Disk full or error writing the file '" + nameStart + std::string(300, 'x');
+        stored.resize(255);
+        struct {
+            char text[FINISH_MESSAGE_SIZE];
+            char guard[8];
+        } shown;
+        memset(shown.guard, '#', sizeof shown.guard);
+        ComposeFinishText(stored.c_str(), shown.text, sizeof shown.text);
+        EXPECT_EQ(std::string(shown.guard, sizeof shown.guard), std::string(sizeof shown.guard, '#'))
+            << "written past the buffer";
+        std::string text(shown.text, strnlen(shown.text, sizeof shown.text));
+        EXPECT_LE(text.size(), 255u);
+        EXPECT_EQ(text.rfind("Disk full or error writing the file '" + nameStart + "xx", 0), 0u);
+        EXPECT_NE(text.find("xxx...xxx"), std::string::npos);
+        EXPECT_EQ(text.substr(text.size() - std::min<size_t>(text.size(), 39)),
+                  "x'. Installation process is terminated.");
+    }
 }
 
 TEST(FinishTexts, FittingTextsAreShownUnchanged)

@@ -160,14 +160,15 @@ TEST_F(ScriptTest, MinimalScriptLoads)
 
 TEST_F(ScriptTest, NumberRule)
 {
-    ExpectValues("Archive Files", "ArcSize_01", {"007", "1", "2147483647"},
-                 {"0", "00", "+1", "-1", "1.5", "0x10", "1 2", "", "   ", "abc"});
+    ExpectValues("Archive Files", "ArcSize_01", {"007", "1", "2147483647", "0002147483647"},
+                 {"0", "00", "+1", "-1", "1.5", "0x10", "1 2", "", "   ", "abc", "2147483648",
+                  "4294967297", "99999999999999999999"});
     Set("Archive Files", "ArcSize_01", "007");
     ExpectLoaded();
     EXPECT_EQ(InstallScript.archives[0].size, 7);
     FreeInstallScript();
     ExpectValues("Check Boxes", "ChckBoxNumber", {"0", "00", "000"}, {"100"});
-    ExpectValues("Archive Files", "ArcRExs_01", {"0", "2"}, {"3"});
+    ExpectValues("Archive Files", "ArcRExs_01", {"0", "2"}, {"3", "4294967298"});
     ExpectValues("Archive Files", "ArcCDir_01", {"1"}, {"2"});
     ExpectValues("Archive Files", "ArcFileNumber", {"1"}, {"0", "00", "100"});
 }
@@ -297,6 +298,38 @@ TEST_F(ScriptTest, CommandLinesSkippedWhenOnlyPrefix)
     EXPECT_EQ(InstallScript.commandLines, nullptr);
 }
 
+// Changes the script once, between the two passes over its command lines.
+const char* changedKey;
+const char* changedValue;
+std::string changedScript;
+
+void ChangeCommandLinesOnce()
+{
+    if (changedKey != nullptr)
+        WritePrivateProfileStringA("Command Lines", changedKey, changedValue, changedScript.c_str());
+    changedKey = nullptr;
+}
+
+TEST_F(ScriptTest, CommandLineCountThatChangesBetweenThePassesRejects)
+{
+    struct Change {
+        const char* key;
+        const char* value;
+    } changes[] = {{"ExeCLin_03", "ES:5_WS:1 C"}, {"ExeCLin_02", nullptr}};  // one more, one less
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.key);
+        Set("Command Lines", "ExeCLin_01", "ES:3_WS:1 A");
+        Set("Command Lines", "ExeCLin_02", "ES:4_WS:1 B");
+        Remove("Command Lines", "ExeCLin_03");
+        changedKey = change.key;
+        changedValue = change.value;
+        changedScript = script;
+        SetScriptAllocationHook(ChangeCommandLinesOnce);
+        ExpectRejected();
+        SetScriptAllocationHook(nullptr);
+    }
+}
+
 TEST_F(ScriptTest, CheckBoxesAndReferences)
 {
     Set("Check Boxes", "ChckBoxNumber", "2");
@@ -337,8 +370,11 @@ TEST_F(ScriptTest, ArchiveNames)
     EXPECT_STREQ(InstallScript.archives[1].name, "data.arc");
     FreeInstallScript();
 
-    ExpectValues("Archive Files", "ArcFile_02", {"ABCDEFGHIJK.ARC"},
-                 {"DATA.ARC", "ABCDEFGHIJKL.ARC", "SUB\\D.ARC", "C:D.ARC", "..\\D.ARC", "  "});
+    // Names that are no file of a directory: dots only, wildcards, devices.
+    ExpectValues("Archive Files", "ArcFile_02", {"ABCDEFGHIJK.ARC", "CONSOLE.ARC", "COM10.ARC", "NULL", "LPT.ARC"},
+                 {"DATA.ARC", "ABCDEFGHIJKL.ARC", "SUB\\D.ARC", "C:D.ARC", "..\\D.ARC", "  ", ".", "..", "...",
+                  "*.ARC", "DATA?.ARC", "D<.ARC", "D|.ARC", "NUL", "con", "AUX.ARC", "Prn.X", "COM1", "lpt9.arc",
+                  "NUL .ARC"});
     Set("Archive Files", "ArcFile_02", "OTHER.ARC");
     Remove("Archive Files", "ArcSize_02");
     ExpectRejected();

@@ -75,6 +75,18 @@ TEST_F(PumpTest, FinishForAnotherWindowDoesNotStop)
     EXPECT_EQ(2, dispatched);
 }
 
+TEST_F(PumpTest, QuitIsPutBackForTheMainLoop)
+{
+    PostMessageA(mainWindow, WM_APP, 0, 0);
+    PostQuitMessage(7);
+    EXPECT_TRUE(RunPendingMessages());
+    EXPECT_EQ(1, dispatched);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(static_cast<UINT>(WM_QUIT), m.message);
+    EXPECT_EQ(7u, m.wParam);
+}
+
 TEST(FinishMessage, IsCutToItsCapacity)
 {
     std::string longText(400, 'x');

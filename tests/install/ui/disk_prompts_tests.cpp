@@ -164,6 +164,25 @@ TEST_F(PromptTest, OverwritePromptIsOwnedByTheMinimizedMainWindow)
     ExpectCentred(seen.rect);
 }
 
+TEST_F(PromptTest, OverwritePromptThatCannotCopyTheNameKeepsTheFile)
+{
+    // A name longer than any path does not fit the prompt's copy: No,
+    // without a prompt.
+    bool shown = false;
+    int32_t result;
+    {
+        DialogDriver driver([](DWORD thread, void* context) {
+            HWND dialog = WaitForDialog(thread, nullptr, 1000);
+            *(bool*)context = dialog != nullptr;
+            if (dialog != nullptr)
+                ClickButton(dialog, IDC_ANSWER_YES);
+        }, &shown, IDC_ANSWER_YES);
+        result = AskOverwrite(std::string(PATH_SIZE, 'n').c_str());
+    }
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(result, OVERWRITE_NO);
+}
+
 // Maps a free drive letter to an empty directory, the way an empty
 // diskette looks: a search of its root finds nothing at all.
 std::string MapEmptyDrive()

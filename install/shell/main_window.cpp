@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "install/archive/file_installation.h"
+#include "install/setup/file_installation.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/archive/global_block.h"
+#include "install/setup/global_block.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_keywords.h"

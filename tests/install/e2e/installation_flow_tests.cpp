@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "install/archive/file_installation.h"
+#include "install/setup/file_installation.h"
 #include "install/script/install_script.h"
 #include "install/shell/install_status.h"
 #include "install/shell/main_window.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "install/archive/disk_prompts.h"
+#include "install/setup/disk_prompts.h"
 #include "install/script/install_script.h"
 #include "install/shell/install_status.h"
 #include "install/ui/options_dialog.h"

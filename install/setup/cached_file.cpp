@@ -1,9 +1,9 @@
-#include "install/archive/cached_file.h"
+#include "install/setup/cached_file.h"
 
 #include <cstring>
 
 #include "install/archive/ceil_div.h"
-#include "install/archive/global_block.h"
+#include "install/setup/global_block.h"
 #include "install/script/transfer_sizes.h"
 #include "install/shell/install_status.h"
 

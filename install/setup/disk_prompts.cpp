@@ -1,5 +1,5 @@
 // The overwrite and next-diskette prompts of the file installation.
-#include "install/archive/disk_prompts.h"
+#include "install/setup/disk_prompts.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "install/archive/file_installation.h"
+#include "install/setup/file_installation.h"
 
 #include <windows.h>
 
@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "install/archive/arj_reader.h"
-#include "install/archive/cached_file.h"
-#include "install/archive/disk_prompts.h"
 #include "install/archive/message_name.h"
+#include "install/setup/cached_file.h"
+#include "install/setup/disk_prompts.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install/archive/disk_prompts.h"
+#include "install/setup/disk_prompts.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/shell/install_status.h"

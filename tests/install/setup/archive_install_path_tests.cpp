@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "install/archive/arj_reader.h"
-#include "install/archive/cached_file.h"
+#include "install/setup/cached_file.h"
 #include "install/script/transfer_sizes.h"
 #include "install/shell/install_status.h"
 

@@ -16,8 +16,9 @@ int SeekCached(int handle, int offset, int origin);
 // One write call; returns the bytes written.
 int WriteOutputFile(int handle, const void* bytes, int count);
 
-// Lets queued messages run; false when the installation has been ended.
-bool RunPendingMessages();
+// A check point between pieces of work: lets queued messages run when it is
+// time to; false when the installation has been ended.
+bool PumpAtCheckPoint();
 
 // Lower-cases a zero-terminated text in place the way the program does for
 // every name it shows (the installer: the platform's CharLowerA).

@@ -27,7 +27,7 @@ void ReleaseHistoryWindow()
 
 bool PumpOrTerminate()
 {
-    if (RunPendingMessages())
+    if (PumpAtCheckPoint())
         return true;
     SetTerminated();
     return false;

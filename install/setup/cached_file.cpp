@@ -14,6 +14,26 @@ static int cachedFileCount = 0;
 static const int MIN_CACHE_SIZE = 16;
 static const int MAX_CACHE_SIZE = 32767;
 
+// Output of the one file being written, collected so that the platform sees
+// few large writes instead of many small ones; written out when full and
+// when the file is closed. A failed write is remembered and reported by the
+// close.
+static const int OUTPUT_BUFFER_SIZE = 65536;
+static char outputBuffer[OUTPUT_BUFFER_SIZE];
+static int outputHandle = -1;     // the file the buffer belongs to
+static int outputCount = 0;       // bytes waiting in the buffer
+static bool outputFailed = false;
+
+static bool FlushOutput()
+{
+    if (outputCount > 0 && !outputFailed) {
+        UINT written = _lwrite(outputHandle, outputBuffer, (UINT)outputCount);
+        outputFailed = written != (UINT)outputCount;
+    }
+    outputCount = 0;
+    return !outputFailed;
+}
+
 int CachedFileCount()
 {
     return cachedFileCount;
@@ -105,6 +125,12 @@ int OpenCached(const char* path, int mode, int cacheSize)
 
 int CloseCached(int handle)
 {
+    if (handle != -1 && handle == outputHandle) {
+        bool written = FlushOutput();
+        outputHandle = -1;
+        int result = _lclose(handle);
+        return written && result != HFILE_ERROR ? result : -1;
+    }
     CachedFile* f = FindCachedFile(handle);
     int result = _lclose(handle);
     if (f == nullptr)
@@ -133,7 +159,7 @@ int ReadInPieces(int handle, void* buffer, int count)
     char* out = static_cast<char*>(buffer);
     for (int i = 0; i < pieces; ++i) {
         int n = i == pieces - 1 ? count - i * piece : piece;
-        if (!RunPendingMessages()) {
+        if (!RunPendingMessagesWhenDue()) {
             cancelRequested = true;
             return -1;
         }
@@ -155,7 +181,7 @@ static bool CopyFromCache(const CachedFile& f, int from, char* out, int k)
     int index = from;
     int end = from + k;
     while (index < end) {
-        if (index % interval == 0 && !RunPendingMessages()) {
+        if (index % interval == 0 && !RunPendingMessagesWhenDue()) {
             cancelRequested = true;
             return false;
         }
@@ -242,11 +268,33 @@ int CreateOutputFile(const char* path)
         !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
     HFILE handle = _lcreat(path, 0);
-    return handle == HFILE_ERROR ? -1 : handle;
+    if (handle == HFILE_ERROR)
+        return -1;
+    // Output left in the buffer by a file that was never closed is dropped.
+    outputHandle = handle;
+    outputCount = 0;
+    outputFailed = false;
+    return handle;
 }
 
 int WriteOutputFile(int handle, const void* bytes, int count)
 {
-    UINT written = _lwrite(handle, static_cast<const char*>(bytes), (UINT)count);
-    return written == (UINT)HFILE_ERROR ? 0 : (int)written;
+    if (handle != outputHandle || count < 0) {
+        UINT written = _lwrite(handle, static_cast<const char*>(bytes), (UINT)count);
+        return written == (UINT)HFILE_ERROR ? 0 : (int)written;
+    }
+    const char* from = static_cast<const char*>(bytes);
+    int left = count;
+    while (left > 0) {
+        if (outputCount == OUTPUT_BUFFER_SIZE && !FlushOutput())
+            return 0;
+        int n = OUTPUT_BUFFER_SIZE - outputCount;
+        if (n > left)
+            n = left;
+        memcpy(outputBuffer + outputCount, from, (size_t)n);
+        outputCount += n;
+        from += n;
+        left -= n;
+    }
+    return outputFailed ? 0 : count;
 }

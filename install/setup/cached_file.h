@@ -31,7 +31,10 @@ int CloseCached(int handle);
 int ReadInPieces(int handle, void* buffer, int count);
 
 // Creates or truncates a file with normal attributes (an existing file's
-// read-only attribute is cleared first); -1 on failure.
+// read-only attribute is cleared first); -1 on failure. Its output is
+// collected in a 64 KB buffer by WriteOutputFile and written out when the
+// buffer is full and by CloseCached, which returns -1 when any of it could
+// not be written.
 int CreateOutputFile(const char* path);
 
 // A movable zero-filled block of 16..32,767 bytes, as large as memory allows

@@ -30,6 +30,37 @@ bool RunPendingMessages()
     return true;
 }
 
+// Time of the check point's last pump run, in performance-counter ticks; 0
+// makes the next check point due.
+static LONGLONG lastCheckPointPump = 0;
+static LONGLONG pumpIntervalTicks = 0;
+
+bool RunPendingMessagesWhenDue()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (pumpIntervalTicks == 0) {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        pumpIntervalTicks = frequency.QuadPart * PUMP_INTERVAL_MS / 1000;
+    }
+    if (lastCheckPointPump != 0 && now.QuadPart - lastCheckPointPump < pumpIntervalTicks &&
+        now.QuadPart >= lastCheckPointPump)
+        return true;
+    lastCheckPointPump = now.QuadPart;
+    return RunPendingMessages();
+}
+
+void MakeNextPumpDue()
+{
+    lastCheckPointPump = 0;
+}
+
+bool PumpAtCheckPoint()
+{
+    return RunPendingMessagesWhenDue();
+}
+
 void SetFinishMessage(const char* text)
 {
     if (text == nullptr)

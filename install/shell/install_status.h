@@ -30,6 +30,18 @@ extern bool cancelRequested;          // set when the pump saw the end; never cl
 // left in the queue for the main loop.
 bool RunPendingMessages();
 
+// The pump at a check point of long work (between read, copy, decode and
+// write pieces): runs RunPendingMessages only when PUMP_INTERVAL_MS have
+// passed since it last ran here, else returns true at once. An empty look
+// at the queue costs a round trip to the window system, far more than a
+// small piece of work; a few milliseconds of delay keep the window just as
+// responsive.
+const int PUMP_INTERVAL_MS = 10;
+bool RunPendingMessagesWhenDue();
+
+// Test hook: the next check point runs the pump whatever the time.
+void MakeNextPumpDue();
+
 // Copies text into finishMessage, cut to its 255 characters.
 void SetFinishMessage(const char* text);
 

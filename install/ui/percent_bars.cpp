@@ -122,6 +122,9 @@ void SetProgressPercent(int value)
         value = 0;
     if (value > 100)
         value = 100;
+    // The bars change only with the value; a repaint draws them anyway.
+    if (value == progressPercent)
+        return;
     progressPercent = value;
     if (mainWindow != nullptr && !GetUpdateRect(mainWindow, nullptr, FALSE))
         DrawPercentBars();

@@ -508,6 +508,15 @@ TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
     HWND main = installer_.MainWindow();
     ASSERT_NE(main, nullptr);
 
+    // Closing asks; the installation waits for the answer.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(box, nullptr);
+    MessageBoxContent question = ReadMessageBox(box);
+    EXPECT_EQ(question.text, "Installation process will be terminated.");
+    EXPECT_EQ(question.caption, CAPTION);
+    EXPECT_EQ(question.icon, BoxIcon::Exclamation);
+
     // Moving is undone and maximizing refused while the installation runs.
     SetWindowPos(main, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
@@ -522,20 +531,13 @@ TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
     // (Minimizing is not checked here: without a window manager, Wine's X11
     // driver restores a minimized visible window at once.)
 
-    // Closing asks; Cancel goes on with the installation.
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
-    ASSERT_NE(box, nullptr);
-    MessageBoxContent question = ReadMessageBox(box);
-    EXPECT_EQ(question.text, "Installation process will be terminated.");
-    EXPECT_EQ(question.caption, CAPTION);
-    EXPECT_EQ(question.icon, BoxIcon::Exclamation);
+    // Cancel goes on with the installation; the next close asks again at
+    // once, before the archive is done.
     PressAndWait(box, IDCANCEL);
-    Pause(300);
+    PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(panel));
 
     // OK ends it; with no failure text nothing more is shown.
-    PostMessageA(main, WM_CLOSE, 0, 0);
     box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(ReadMessageBox(box).text, "Installation process will be terminated.");

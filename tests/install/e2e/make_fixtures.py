@@ -133,9 +133,12 @@ def main():
     arj_add(os.path.join(out, "REPL1.ARJ"), repl_dir, ["A.TXT", "B.TXT"], 1)
     arj_add(os.path.join(out, "REPL2.ARJ"), repl_dir, ["C.TXT", "D.TXT"], 1)
 
-    # A large archive, for a cancel in the middle of it.
+    # A large archive, for a cancel in the middle of it: 58 MB of output,
+    # so that even a fast decoder takes a good part of a second. The block
+    # repeats far beyond the format's history, so every copy is decoded in
+    # full.
     big_dir = os.path.join(src, "big")
-    write(os.path.join(big_dir, "LARGE.DAT"), text_lines(rng, 120000))
+    write(os.path.join(big_dir, "LARGE.DAT"), text_lines(rng, 120000) * 8)
     arj_add(os.path.join(out, "BIG.ARJ"), big_dir, ["LARGE.DAT"], 1)
 
     # A stored entry whose data no longer match its CRC.

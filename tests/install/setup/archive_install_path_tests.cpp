@@ -181,6 +181,7 @@ TEST_F(InstallPathTest, CancelDuringAReadEndsTheDecoding)
     written.push_back(outPath);
     int output = CreateOutputFile(outPath.c_str());
     PostMessageA(mainWindow, WM_INSTALL_FINISH, 0, 0);
+    MakeNextPumpDue();
     runningCrc = 0xFFFFFFFFu;
     EXPECT_FALSE(DecodeEntryData(archive, output, "bin1.arj", "cancelled.bin"));
     EXPECT_TRUE(cancelRequested);

@@ -207,7 +207,9 @@ TEST_F(CachedFileTest, EndingTheInstallationDuringAReadFailsIt)
     char buffer[100];
     ASSERT_EQ(ReadCached(h, buffer, 100), 100);  // an empty queue changes nothing
     PostMessageA(mainWindow, WM_INSTALL_FINISH, 0, 0);
-    // The next cache index that is a multiple of the interval runs messages.
+    // The next cache index that is a multiple of the interval runs messages
+    // (once the pump is due).
+    MakeNextPumpDue();
     std::vector<char> more(2000);
     EXPECT_EQ(ReadCached(h, more.data(), 2000), -1);
     EXPECT_TRUE(cancelRequested);
@@ -216,6 +218,7 @@ TEST_F(CachedFileTest, EndingTheInstallationDuringAReadFailsIt)
     cancelRequested = false;
     int plain = OpenCached(path.c_str(), 0, 0);
     PostMessageA(mainWindow, WM_INSTALL_FINISH, 0, 0);
+    MakeNextPumpDue();
     EXPECT_EQ(ReadCached(plain, more.data(), 2000), -1);
     EXPECT_TRUE(cancelRequested);
     CloseCached(plain);

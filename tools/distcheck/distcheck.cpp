@@ -146,6 +146,11 @@ std::string DescribeRule(const ProfileRead& r)
     const std::string& k = r.key;
     const std::string& v = r.value;
     const InstallScriptRecord& s = InstallScript;
+    int checkBoxCount = 0;
+    for (const ProfileRead& earlier : LoaderReads()) {
+        if (earlier.key == "ChckBoxNumber")
+            checkBoxCount = atoi(earlier.value.c_str());
+    }
     if (IsBlank(v.c_str()) && !StartsWith(k, "ExeCLin_"))
         return r.line == 0 ? "missing" : "blank";
     std::string rule;
@@ -167,17 +172,15 @@ std::string DescribeRule(const ProfileRead& r)
         if (!keyword.empty())
             rule = "path keyword " + keyword + " is not allowed here (allowed groups: destination, system)";
     } else if (StartsWith(k, "ArcFile_")) {
-        int index = atoi(k.c_str() + 8);
         if (v.size() >= ARCHIVE_NAME_SIZE)
             rule = "longer than 15 characters";
         else if (!IsBareFileName(v.c_str()))
             rule = "not a bare file name";
-        for (int i = 0; rule.empty() && i < index - 1 && s.archives != nullptr; ++i) {
-            if (v == s.archives[i].name) {
-                char other[16];
-                snprintf(other, sizeof(other), "ArcFile_%02d", i + 1);
-                rule = std::string("the same name as ") + other;
-            }
+        // The loader has released its tables; the earlier names are in the reads.
+        for (const ProfileRead& earlier : LoaderReads()) {
+            if (rule.empty() && StartsWith(earlier.key, "ArcFile_") && earlier.key != k &&
+                earlier.value == v)
+                rule = "the same name as " + earlier.key;
         }
     } else if (StartsWith(k, "PrcPBot_")) {
         rule = NumberRule(v, 0, 0x7FFFFFFF, nullptr);
@@ -191,10 +194,10 @@ std::string DescribeRule(const ProfileRead& r)
             {"IniWndStt", 0, 1, nullptr},     {"ChckBoxNumber", 0, 99, nullptr},
             {"BoxStat_", 0, 1, nullptr},      {"ArcFileNumber", 1, 99, nullptr},
             {"ArcSize_", 1, 0x7FFFFFFF, nullptr},
-            {"ArcCBox_", 0, s.checkBoxCount, "ChckBoxNumber"},
+            {"ArcCBox_", 0, checkBoxCount, "ChckBoxNumber"},
             {"ArcRExs_", 0, 2, nullptr},      {"ArcCDir_", 0, 1, nullptr},
             {"AddIconNumber", 0, 99, nullptr},
-            {"IcoCBox_", 0, s.checkBoxCount, "ChckBoxNumber"},
+            {"IcoCBox_", 0, checkBoxCount, "ChckBoxNumber"},
             {"PrctBarNumber", 0, 99, nullptr}, {"WndExtHor", 100, 0x7FFFFFFF, nullptr},
             {"WndExtVer", 100, 0x7FFFFFFF, nullptr}, {"PrcFDir_", 1, 4, nullptr},
             {"PrcBord_", 0, 1, nullptr},       {"PrcP", 0, 0x7FFFFFFF, nullptr},
@@ -245,11 +248,22 @@ std::string RefusalReason(const EntryHeaderRecord& e)
            "); only MS-DOS binaries and text entries are installed";
 }
 
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string BaseName(const std::string& path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 void TestArchive(ArchiveCheck& a, const std::string& archiveName)
 {
-    std::string lower = archiveName;
-    for (char& c : lower)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    std::string lower = Lower(archiveName);
     const std::string readError = "Reading or unpacking error in '" + lower + "'. ";
     int archive = HostOpenArchive(a.hostPath.c_str());
     if (archive == -1) {
@@ -299,7 +313,7 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
                 std::string text = decoded ? "CRC does not match" : finishMessage;
                 a.problems.push_back("entry " + Quoted(name) + ": damaged data (" + text + ")");
                 if (a.verdict.empty())
-                    a.verdict = decoded ? "The file '" + std::string(name) + "' is not correctly unpacked. "
+                    a.verdict = decoded ? "The file '" + Lower(BaseName(name)) + "' is not correctly unpacked. "
                                         : std::string(finishMessage);
                 ok = false;
             }

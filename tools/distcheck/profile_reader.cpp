@@ -7,11 +7,11 @@
 
 namespace {
 
-// The platform's white space in profiles: the C spaces, the no-break space
-// of the ANSI code page and ^Z, the old end-of-file mark.
+// The platform's white space in profiles: the C spaces and ^Z, the old
+// end-of-file mark (not the no-break space).
 bool IsProfileSpace(unsigned char c)
 {
-    return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A || c == 0xA0;
+    return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
 }
 
 char LowerAscii(char c)
@@ -122,7 +122,7 @@ const ProfileKey* FindProfileKey(const ProfileFile& file, const char* section, c
     std::string sectionName = Trimmed(section);
     std::string keyName = Trimmed(key);
     for (const ProfileSection& s : file.sections) {
-        if (s.name.empty() || !SameName(s.name, sectionName))
+        if (!SameName(s.name, sectionName))
             continue;
         for (const ProfileKey& k : s.keys) {
             if (SameName(k.name, keyName))

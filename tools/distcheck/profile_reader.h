@@ -18,7 +18,7 @@ struct ProfileKey {
 };
 
 struct ProfileSection {
-    std::string name;  // "" for the keys before the first header
+    std::string name;  // "" for the keys before the first header, found by ""
     int line;
     std::vector<ProfileKey> keys;
 };

@@ -393,7 +393,8 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
     }
 
     const InstallScriptRecord& s = InstallScript;
-    // Snapshot: the archive passes load nothing, but keep the names stable.
+    // The installer's passes: each archive comes from the first diskette
+    // whose source directory holds it.
     std::vector<ArchiveCheck> checks(static_cast<size_t>(s.archiveCount));
     std::string below = PathBelowRoot(s.sourceDir);
     if (!StartsWith(s.sourceDir, "A:") && !StartsWith(s.sourceDir, "a:"))

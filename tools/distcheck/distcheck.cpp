@@ -418,6 +418,7 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
     SetDisketteDirectory(diskettes[0]);
 
     std::string verdict;
+    int firstFault = -1;  // the archive whose fault the installer meets first
     long long totalWeight = 0;
     long long totalBytes = 0;
     for (int i = 0; i < s.archiveCount; ++i) {
@@ -449,7 +450,7 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
             for (const std::string& d : diskettes)
                 looked += (looked.empty() ? "" : ", ") + d + "/" + below;
             report.Line(line, head + ": error: missing, not on any diskette (looked in " + looked + ")");
-            if (verdict.empty())
+            if (firstFault == -1)
                 verdict = std::string("asks for another diskette until cancelled: ") + Quoted(TERMINATED_TEXT);
             continue;
         }
@@ -457,8 +458,12 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
             report.Line(line, head + " (" + a.hostPath + "): error: " + problem);
         if (!a.problems.empty()) {
             failed = true;
-            if (verdict.empty())
+            // The installer meets the archives diskette by diskette, each
+            // diskette's in key order; the first fault ends it.
+            if (firstFault == -1 || a.diskette < checks[static_cast<size_t>(firstFault)].diskette) {
+                firstFault = i;
                 verdict = "stops with " + Quoted(a.verdict + TERMINATED_TEXT);
+            }
         }
         char destination[PATH_SIZE];
         std::string where = Expanded(e.destination);

@@ -32,7 +32,7 @@ dist: win32 win64 host
 	  if [ -f $(BUILD)/win32/bin/$$p.exe ]; then cp $(BUILD)/win32/bin/$$p.exe dist/win32/; fi; \
 	  if [ -f $(BUILD)/win64/bin/$$p.exe ]; then cp $(BUILD)/win64/bin/$$p.exe dist/win64/; fi; \
 	done
-	@for p in arjx; do \
+	@for p in arjx distcheck; do \
 	  if [ -f $(BUILD)/host/bin/$$p ]; then cp $(BUILD)/host/bin/$$p dist/host/; fi; \
 	done
 

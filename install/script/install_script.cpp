@@ -1,12 +1,12 @@
 #include "install/script/install_script.h"
 
-#include <windows.h>
+#include <cstdio>
 #include <cstring>
 
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
+#include "install/script/script_platform.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/message_box.h"
 
 InstallScriptRecord InstallScript;
 
@@ -44,7 +44,7 @@ static void* AllocateTable(int count, size_t recordSize)
         allocationHook();
     void* block = nullptr;
     if (allocationsLeft != 0)
-        block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, static_cast<size_t>(count) * recordSize);
+        block = AllocateZeroed(static_cast<size_t>(count) * recordSize);
     if (allocationsLeft > 0)
         --allocationsLeft;
     if (block == nullptr)
@@ -55,7 +55,7 @@ static void* AllocateTable(int count, size_t recordSize)
 static void FreeTable(void* table)
 {
     if (table != nullptr)
-        HeapFree(GetProcessHeap(), 0, table);
+        ReleaseAllocated(table);
 }
 
 void FreeInstallScript()
@@ -113,7 +113,7 @@ bool LocateScript(const char* commandLine)
         }
     }
 
-    DWORD moduleLength = GetModuleFileNameA(nullptr, path, sizeof(path));
+    unsigned moduleLength = QueryProgramPath(path, sizeof(path));
     if (moduleLength > 0 && moduleLength < sizeof(path)) {
         char* last = strrchr(path, '\\');
         if (last != nullptr)
@@ -126,7 +126,7 @@ bool LocateScript(const char* commandLine)
         }
     }
 
-    ShowMessageBox(nullptr, NOT_FOUND_MESSAGE, DEFAULT_CAPTION, MB_OK | MB_ICONHAND);
+    ShowScriptMessage(NOT_FOUND_MESSAGE, DEFAULT_CAPTION, SCRIPT_ICON_STOP);
     return false;
 }
 
@@ -143,13 +143,13 @@ static const char SECTION_OTHER[] = "Other Options";
 // The raw value of a key, at most 127 characters; a missing key reads as "".
 static void ReadRaw(const char* section, const char* key, char* value)
 {
-    GetPrivateProfileStringA(section, key, "", value, RAW_VALUE_SIZE, InstallScript.scriptPath);
+    ReadProfileString(section, key, value, RAW_VALUE_SIZE, InstallScript.scriptPath);
 }
 
-// A key name from a numbered pattern such as "BoxText_%02d".
+// A key name from a numbered pattern such as "BoxText_%02d" (key holds 32 bytes).
 static const char* NumberedKey(char* key, const char* pattern, int number)
 {
-    wsprintfA(key, pattern, number);
+    snprintf(key, 32, pattern, number);
     return key;
 }
 
@@ -185,7 +185,7 @@ static bool ReadNumber(const char* section, const char* key, int low, int high, 
     if (IsBlank(value) || !IsAllDigits(value) || !FitsInt32(value))
         return false;
     int read = static_cast<int>(
-        GetPrivateProfileIntA(section, key, -1, InstallScript.scriptPath));
+        ReadProfileInt(section, key, -1, InstallScript.scriptPath));
     if (read < 0 || (read == 0 && !IsAllZeros(value)))
         return false;
     if (read < low || read > high)
@@ -258,7 +258,7 @@ static bool ParseCommandLine(char* value, CommandLineEntry* entry, bool* skip)
     for (int s = 1; s <= 8 && prefixLength == 0; ++s) {
         for (int w = 0; w <= 2; ++w) {
             char prefix[16];
-            int length = wsprintfA(prefix, "ES:%d_WS:%d", s, w);
+            int length = snprintf(prefix, sizeof(prefix), "ES:%d_WS:%d", s, w);
             int i = 0;
             while (i < length && value[i] != '\0') {
                 char a = value[i];
@@ -470,7 +470,7 @@ static bool ReadColor(int index, const char* red, const char* green, const char*
         !ReadNumbered(SECTION_BARS, green, index, 0, 255, &g) ||
         !ReadNumbered(SECTION_BARS, blue, index, 0, 255, &b))
         return false;
-    *color = RGB(r, g, b);
+    *color = static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b) << 16;
     return true;
 }
 
@@ -540,8 +540,8 @@ bool LoadInstallScript(const char* commandLine)
                               ? DEFAULT_CAPTION
                               : InstallScript.caption;
     if (loadStatus == NO_MEMORY)
-        ShowMessageBox(nullptr, NO_MEMORY_MESSAGE, caption, MB_OK | MB_ICONHAND);
+        ShowScriptMessage(NO_MEMORY_MESSAGE, caption, SCRIPT_ICON_STOP);
     else
-        ShowMessageBox(nullptr, NOT_CORRECT_MESSAGE, caption, MB_OK | MB_ICONEXCLAMATION);
+        ShowScriptMessage(NOT_CORRECT_MESSAGE, caption, SCRIPT_ICON_EXCLAMATION);
     return false;
 }

@@ -1,12 +1,12 @@
 #include "install/script/path_checks.h"
 
-#include <windows.h>
 #include <cstring>
 
 #include "install/script/install_script.h"
+#include "install/script/script_platform.h"
 
 // The platform parse holds 127 characters and its terminating zero.
-const int PARSED_SIZE = sizeof(((OFSTRUCT*)nullptr)->szPathName);
+const int PARSED_SIZE = PARSED_PATH_SIZE;
 const char PROBE_NAME[] = "a.a";
 const int PROBE_LENGTH = 3;
 
@@ -43,7 +43,7 @@ bool IsAllDigits(const char* text)
     // The platform classifies a few non-ASCII characters (superscripts) as
     // digits too; the integer reader would not read them, so only 0..9 pass.
     for (; *text != '\0'; ++text) {
-        if (!IsCharAlphaNumericA(*text) || IsCharAlphaA(*text) || *text < '0' || *text > '9')
+        if (*text < '0' || *text > '9')
             return false;
     }
     return true;
@@ -72,20 +72,18 @@ bool CheckDrive(const char* path)
     memcpy(root, path, length);
     root[length] = '\\';
     root[length + 1] = '\0';
-    UINT type = GetDriveTypeA(root);
-    return type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
+    return DriveRootExists(root);
 }
 
 // Has the platform turn path into a fully qualified name without opening
 // anything; false when it fails or the result would exceed 127 characters.
 static bool ParseFileName(const char* path, char* parsed)
 {
-    OFSTRUCT ofs = {};
-    ofs.cBytes = sizeof(ofs);
-    if (OpenFile(path, &ofs, OF_PARSE) == HFILE_ERROR)
+    char name[PARSED_SIZE];
+    if (!ParsePathName(path, name))
         return false;
-    ofs.szPathName[PARSED_SIZE - 1] = '\0';
-    return CopyBounded(parsed, ofs.szPathName, PARSED_SIZE);
+    name[PARSED_SIZE - 1] = '\0';
+    return CopyBounded(parsed, name, PARSED_SIZE);
 }
 
 bool QualifyDirectory(char* path, bool checkDrive)
@@ -105,7 +103,7 @@ bool QualifyDirectory(char* path, bool checkDrive)
     size_t parsedLength = strlen(parsed);
     // The result must still end in a backslash and the probe name.
     if (parsedLength < PROBE_LENGTH + 1 || parsed[parsedLength - PROBE_LENGTH - 1] != '\\' ||
-        lstrcmpiA(parsed + parsedLength - PROBE_LENGTH, PROBE_NAME) != 0)
+        !SameTextIgnoringCase(parsed + parsedLength - PROBE_LENGTH, PROBE_NAME))
         return false;
     parsed[parsedLength - PROBE_LENGTH] = '\0';
     memcpy(path, parsed, parsedLength - PROBE_LENGTH + 1);
@@ -120,18 +118,7 @@ bool DirectoryExists(char* path)
     size_t length = strlen(path);
     memcpy(pattern, path, length);
     memcpy(pattern + length, "*.*", 4);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
-}
-
-static bool IsExistingDirectory(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return PatternFindsEntry(pattern);
 }
 
 bool CreateDirectoryPath(char* path)
@@ -156,7 +143,7 @@ bool CreateDirectoryPath(char* path)
         size_t length = strlen(work);
         if (length > 0 && work[length - 1] == '\\')
             work[length - 1] = '\0';
-        if (!CreateDirectoryA(work, nullptr))
+        if (!CreateOneDirectory(work))
             return false;
     }
     return true;
@@ -212,7 +199,7 @@ bool IsBareFileName(const char* name)
         name[strspn(name, ".")] == '\0' || IsDeviceName(name))
         return false;
     char windows[PATH_SIZE];
-    UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
+    unsigned length = QueryWindowsDirectory(windows, sizeof(windows));
     if (length == 0 || length >= sizeof(windows))
         return false;
     char withName[PARSED_SIZE];
@@ -221,36 +208,5 @@ bool IsBareFileName(const char* name)
         return false;
     if (!ParsedDirectoryPart(windows, PROBE_NAME, withProbe))
         withProbe[0] = '\0';
-    return lstrcmpiA(withName, withProbe) == 0;
-}
-
-int32_t GetFileSizeByName(const char* path)
-{
-    HFILE file = _lopen(path, OF_READ | OF_SHARE_DENY_WRITE);
-    if (file == HFILE_ERROR)
-        return -1;
-    LONG size = _llseek(file, 0, 2);
-    _lclose(file);
-    if (size == HFILE_ERROR)
-        return -1;
-    return size;
-}
-
-bool SetFileTimeAndAttributes(const char* path, uint32_t dosDateTime, uint16_t attributes,
-                              bool applyAttributes)
-{
-    FILETIME time;
-    if (!DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &time))
-        return false;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    BOOL stamped = SetFileTime(file, &time, &time, &time);
-    CloseHandle(file);
-    if (!stamped)
-        return false;
-    if (applyAttributes && !SetFileAttributesA(path, attributes))
-        return false;
-    return true;
+    return SameTextIgnoringCase(withName, withProbe);
 }

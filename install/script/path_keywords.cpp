@@ -1,11 +1,11 @@
 #include "install/script/path_keywords.h"
 
-#include <windows.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "install/script/install_script.h"
+#include "install/script/script_platform.h"
 
 const char* const PathKeywords[PATH_KEYWORD_COUNT] = {
     "Prg_Dir", "Prg_Roo", "Ini_Dir", "Ini_Roo", "Src_Dir", "Src_Roo",
@@ -58,7 +58,7 @@ static void CutAfterLastBackslash(char* path)
 
 static bool WindowsDirectory(char* value)
 {
-    UINT length = GetWindowsDirectoryA(value, PATH_SIZE);
+    unsigned length = QueryWindowsDirectory(value, PATH_SIZE);
     return length > 0 && length < PATH_SIZE;
 }
 
@@ -69,7 +69,7 @@ static bool SystemDirectory(char* value)
     char windows[VALUE_SIZE];
     if (!WindowsDirectory(windows))
         return false;
-    UINT length = GetSystemDirectoryA(value, PATH_SIZE);
+    unsigned length = QuerySystemDirectory(value, PATH_SIZE);
     if (length == 0 || length >= PATH_SIZE || value[0] != windows[0])
         return TakeValue(value, windows);
     return true;
@@ -81,7 +81,7 @@ static bool KeywordValue(int k, char* value)
     bool ok = false;
     switch (k / 2) {
     case 0: {  // Prg_Dir, Prg_Roo: the installer's own program file
-        DWORD length = GetModuleFileNameA(nullptr, value, PATH_SIZE);
+        unsigned length = QueryProgramPath(value, PATH_SIZE);
         ok = length > 0 && length < PATH_SIZE;
         if (ok && k == 0)
             CutAfterLastBackslash(value);

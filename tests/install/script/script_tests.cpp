@@ -8,6 +8,7 @@
 #include "install/script/transfer_sizes.h"
 #include "install/shell/message_box.h"
 #include "tests/install/script/test_dir.h"
+#include "tests/tools/table_text.h"
 
 namespace {
 
@@ -529,6 +530,34 @@ TEST_F(LocateTest, CommandLineDirectoryWithKeywordsAndFallback)
     EXPECT_TRUE(LoadInstallScript(viaWin.c_str()));
     EXPECT_TRUE(shown.size() == 1u);
     EXPECT_STRCASEEQ(InstallScript.scriptPath, (dir.path() + "Install.Ini").c_str());
+}
+
+// The installer's verdict on every script of verdict_cases.txt, which the
+// native distcheck must give alike (tests/tools/distcheck_tests.cpp).
+TEST(ScriptVerdicts, EveryCaseOfTheTable)
+{
+    std::vector<VerdictCase> cases = ReadVerdictCases(ReadTableFile(VERDICT_CASES));
+    ASSERT_GT(cases.size(), 40u);
+    SetMessageBoxHook(CaptureMessageBox);
+    for (const VerdictCase& c : cases) {
+        SCOPED_TRACE("verdict_cases.txt line " + std::to_string(c.tableLine));
+        TestDir dir;
+        WriteFileText(dir / "install.ini", c.script);
+        shown.clear();
+        bool loaded = LoadInstallScript(dir.path().c_str());
+        FreeInstallScript();
+        if (c.expect == "accepted") {
+            EXPECT_TRUE(loaded);
+            EXPECT_TRUE(shown.empty());
+            continue;
+        }
+        EXPECT_FALSE(loaded);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, NOT_CORRECT);
+        EXPECT_EQ(shown[0].caption, c.expect == "rejected" ? "Sample Setup" : DEFAULT_CAPTION);
+        EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    }
+    SetMessageBoxHook(nullptr);
 }
 
 }  // namespace

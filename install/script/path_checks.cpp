@@ -184,9 +184,10 @@ static bool IsDeviceName(const char* name)
     memcpy(base, name, 3);
     base[3] = '\0';
     if (length == 3)
-        return lstrcmpiA(base, "NUL") == 0 || lstrcmpiA(base, "CON") == 0 || lstrcmpiA(base, "AUX") == 0 ||
-               lstrcmpiA(base, "PRN") == 0;
-    return (lstrcmpiA(base, "COM") == 0 || lstrcmpiA(base, "LPT") == 0) && name[3] >= '1' && name[3] <= '9';
+        return SameTextIgnoringCase(base, "NUL") || SameTextIgnoringCase(base, "CON") ||
+               SameTextIgnoringCase(base, "AUX") || SameTextIgnoringCase(base, "PRN");
+    return (SameTextIgnoringCase(base, "COM") || SameTextIgnoringCase(base, "LPT")) && name[3] >= '1' &&
+           name[3] <= '9';
 }
 
 bool IsBareFileName(const char* name)

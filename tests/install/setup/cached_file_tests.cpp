@@ -244,6 +244,37 @@ TEST_F(CachedFileTest, OutputFiles)
     CloseHandle(f);
     DeleteFileA(out.c_str());
     EXPECT_EQ(CreateOutputFile("Z:\\no\\such\\dir\\x.txt"), -1);
+
+    // Output is collected and written in large blocks; every byte arrives,
+    // and a block that cannot be written fails the write or the close.
+    std::string data(200000, 'x');
+    for (size_t i = 0; i < data.size(); i++)
+        data[i] = static_cast<char>('a' + i % 23);
+    h = CreateOutputFile(out.c_str());
+    ASSERT_NE(h, -1);
+    for (size_t done = 0; done < data.size(); done += 1000)
+        ASSERT_EQ(WriteOutputFile(h, data.data() + done, 1000), 1000);
+    EXPECT_EQ(CloseCached(h), 0);
+    f = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string back(data.size() + 1, '\0');
+    DWORD got = 0;
+    ReadFile(f, &back[0], static_cast<DWORD>(back.size()), &got, nullptr);
+    CloseHandle(f);
+    EXPECT_EQ(got, data.size());
+    EXPECT_TRUE(back.compare(0, got, data) == 0);
+
+    h = CreateOutputFile(out.c_str());
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(WriteOutputFile(h, data.data(), 1000), 1000);
+    _lclose(h);  // the platform file goes away under the buffer
+    EXPECT_EQ(WriteOutputFile(h, data.data(), 100000), 0);
+    EXPECT_EQ(CloseCached(h), -1);
+    h = CreateOutputFile(out.c_str());
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(WriteOutputFile(h, data.data(), 1000), 1000);
+    _lclose(h);
+    EXPECT_EQ(CloseCached(h), -1) << "a buffer that cannot be written is not success";
+    DeleteFileA(out.c_str());
 }
 
 }  // namespace

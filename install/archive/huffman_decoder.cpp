@@ -222,6 +222,58 @@ static bool StartBlock()
     return true;
 }
 
+// The literal/length symbol at the top of `bits` (16 bits valid), and
+// its code length in `used`.
+static inline int LiteralSymbol(uint64_t bits, int& used)
+{
+    unsigned e = literalFast[bits >> 52];
+    if (e & FAST_NODE) {
+        int c = (int)(e & ~FAST_NODE);
+        uint64_t m = (uint64_t)1 << 51;
+        do {
+            c = (bits & m) ? rightChild[c] : leftChild[c];
+            m >>= 1;
+        } while (c >= LITERAL_SYMBOLS);
+        used = literalLengths[c];
+        return c;
+    }
+    used = (int)(e >> 9);
+    return (int)(e & 0x1FF);
+}
+
+// Takes a position code and its extra bits (31 bits valid) off the
+// register: the match distance less one.
+static inline int TakePosition(uint64_t& bits, int& count)
+{
+    unsigned e = positionFast[bits >> 56];
+    int j;
+    int used;
+    if (e & FAST_NODE) {
+        j = (int)(e & ~FAST_NODE);
+        uint64_t m = (uint64_t)1 << 55;
+        do {
+            j = (bits & m) ? rightChild[j] : leftChild[j];
+            m >>= 1;
+        } while (j >= POSITION_SYMBOLS);
+        used = smallLengths[j];
+    } else {
+        j = (int)(e & 0x1FF);
+        used = (int)(e >> 9);
+    }
+    bits <<= used;
+    count -= used;
+    if (j <= 1)
+        return j;
+    int p = (1 << (j - 1)) + (int)(bits >> (65 - j));
+    bits <<= j - 1;
+    count -= j - 1;
+    return p;
+}
+
+// Window positions from which a whole match (256 bytes at most) fits before
+// the window's end; the fast loop stays below.
+const int FAST_WINDOW_END = HISTORY_WINDOW_SIZE - 256;
+
 static bool DecodeHuffmanWindow(const DecodeTarget& t)
 {
     blockCounter = 0;
@@ -231,10 +283,15 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
     }
     BitReaderState& s = bitReader;
     uint8_t* const win = historyWindow;
-    const int64_t size = EntryHeader.uncompressedSize;
     const int interval = decoderPumpInterval;
-    int64_t produced = 0;
+    int64_t left = EntryHeader.uncompressedSize;  // bytes still to produce
+    // Until the window is first full, the bytes produced are the first r of
+    // it and a match may reach back only over them; after that, over the
+    // whole window.
+    bool wrapped = false;
     int r = 0;
+    int pumpAt = 0;
+    int32_t codesLeft = 0;  // in the block
 
     // The bit register lives in locals in this loop; `s` is brought up to
     // date around the calls that use it.
@@ -242,109 +299,118 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
     int count = s.count;
     const uint8_t* in = s.next;
     const uint8_t* inEnd = s.end;
-    while (produced < size) {
-        if (PumpDue(r, interval) && !PumpOrTerminate())
-            return false;
-        if (blockCounter == 0) {
+    while (left > 0) {
+        if (r >= pumpAt) {
+            if (!PumpOrTerminate())
+                return false;
+            pumpAt = NextPumpAt(r, interval);
+        }
+        if (codesLeft == 0) {
             SaveBits(s, bits, count, in, inEnd);
             if (!StartBlock()) {
                 SetReadError(t.archiveName);
                 return false;
             }
             LoadBits(s, bits, count, in, inEnd);
+            codesLeft = blockCounter == 0 ? 0x10000 : blockCounter;
         }
-        --blockCounter;
+
+        // The fast loop: while eight input bytes are at hand, the block has
+        // codes left, and the output stays below the next pump position,
+        // the window's end (less a match) and the entry's size.
+        int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
+        if (left < rStop - r)
+            rStop = r + (int)left;
+        if (r < rStop && inEnd - in >= 8) {
+            const int r0 = r;
+            do {
+                // A literal/length code, a position code and its extra bits
+                // take 47 bits at most.
+                if (count < 47) {
+                    uint64_t w;
+                    memcpy(&w, in, 8);
+                    bits |= __builtin_bswap64(w) >> count;
+                    in += (63 - count) >> 3;
+                    count |= 56;
+                }
+                int used;
+                int c = LiteralSymbol(bits, used);
+                bits <<= used;
+                count -= used;
+                --codesLeft;
+                if (c < 256) {
+                    win[r++] = (uint8_t)c;
+                    continue;
+                }
+                int length = c - 253;
+                int p = TakePosition(bits, count);
+                if (p >= (wrapped ? HISTORY_WINDOW_SIZE : r)) {
+                    SetReadError(t.archiveName);
+                    return false;
+                }
+                int i = r - p - 1;
+                if (i < 0)
+                    i += HISTORY_WINDOW_SIZE;
+                CopyMatch(win, r, i, length, HISTORY_WINDOW_SIZE);
+                r += length;
+            } while (r < rStop && codesLeft != 0 && inEnd - in >= 8);
+            left -= r - r0;
+            continue;
+        }
+
+        // One code at a time near the window's end and the input's.
+        --codesLeft;
         // A literal/length code takes 16 bits at most.
         if (count < 16 && !LoadMoreBits(s, bits, count, in, inEnd, 16)) {
             SetReadError(t.archiveName);
             return false;
         }
-        unsigned e = literalFast[bits >> 52];
-        int c;
         int used;
-        if (e & FAST_NODE) {
-            c = (int)(e & ~FAST_NODE);
-            uint64_t m = (uint64_t)1 << 51;
-            do {
-                c = (bits & m) ? rightChild[c] : leftChild[c];
-                m >>= 1;
-            } while (c >= LITERAL_SYMBOLS);
-            used = literalLengths[c];
-        } else {
-            c = (int)(e & 0x1FF);
-            used = (int)(e >> 9);
-        }
+        int c = LiteralSymbol(bits, used);
         bits <<= used;
         count -= used;
 
         if (c < 256) {
             win[r++] = (uint8_t)c;
-            ++produced;
+            --left;
             if (r == HISTORY_WINDOW_SIZE) {
                 if (!FlushWindow(t))
                     return false;
                 r = 0;
+                pumpAt = 0;
+                wrapped = true;
             }
             continue;
         }
 
-        if (PumpDue(r, interval) && !PumpOrTerminate())
-            return false;
         int length = c - 253;
         // A position code and its extra bits take 31 bits at most.
         if (count < 31 && !LoadMoreBits(s, bits, count, in, inEnd, 31)) {
             SetReadError(t.archiveName);
             return false;
         }
-        e = positionFast[bits >> 56];
-        int j;
-        if (e & FAST_NODE) {
-            j = (int)(e & ~FAST_NODE);
-            uint64_t m = (uint64_t)1 << 55;
-            do {
-                j = (bits & m) ? rightChild[j] : leftChild[j];
-                m >>= 1;
-            } while (j >= POSITION_SYMBOLS);
-            used = smallLengths[j];
-        } else {
-            j = (int)(e & 0x1FF);
-            used = (int)(e >> 9);
-        }
-        bits <<= used;
-        count -= used;
-        int p = 0;
-        if (j > 0) {
-            p = 1 << (j - 1);
-            if (j > 1) {
-                p += (int)(bits >> (64 - (j - 1)));
-                bits <<= j - 1;
-                count -= j - 1;
-            }
-        }
+        int p = TakePosition(bits, count);
         // A match may reach back only over bytes already produced, and
         // never beyond the window.
-        if (p >= produced || p >= HISTORY_WINDOW_SIZE) {
+        if (p >= (wrapped ? HISTORY_WINDOW_SIZE : r)) {
             SetReadError(t.archiveName);
             return false;
         }
-        produced += length;
+        left -= length;
         int i = r - p - 1;
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
-        if (i < r && r < HISTORY_WINDOW_SIZE - 257) {
-            CopyMatch(win, r, i, length);
-            r += length;
-        } else {
-            while (length-- > 0) {
-                win[r++] = win[i++];
-                if (r == HISTORY_WINDOW_SIZE) {
-                    if (!FlushWindow(t))
-                        return false;
-                    r = 0;
-                }
-                if (i == HISTORY_WINDOW_SIZE)
-                    i = 0;
+        while (length-- > 0) {
+            win[r++] = win[i++];
+            if (r == HISTORY_WINDOW_SIZE) {
+                if (!FlushWindow(t))
+                    return false;
+                r = 0;
+                pumpAt = 0;
+                wrapped = true;
             }
+            if (i == HISTORY_WINDOW_SIZE)
+                i = 0;
         }
     }
     SaveBits(s, bits, count, in, inEnd);

@@ -49,6 +49,45 @@ static inline int TakeDistance(uint64_t& bits, int& count)
     return p;
 }
 
+// The first bits of six literal codes in a row.
+const uint64_t LITERAL_RUN_BITS = (uint64_t)1 << 63 | (uint64_t)1 << 54 | (uint64_t)1 << 45 |
+                                  (uint64_t)1 << 36 | (uint64_t)1 << 27 | (uint64_t)1 << 18;
+
+// Match copies of the fast loop. They may write up to 7 bytes past the
+// match's end (within the window's block): the bytes there are the window's
+// oldest, further back than this code's longest distance, and the decoder
+// writes them again before the window is flushed.
+
+// The source lies at least 8 bytes below the destination, or apart from it
+// above, not crossing the window's end: words never read what this copy has
+// not yet written.
+static inline void CopyWordsOver(uint8_t* d, const uint8_t* s, int length)
+{
+    uint8_t* end = d + length;
+    do {
+        Copy8(d, s);
+        d += 8;
+        s += 8;
+    } while (d < end);
+}
+
+// The source lies 1 to 7 bytes below the destination: its bytes repeat.
+static inline void CopyNearOver(uint8_t* d, int distance, int length)
+{
+    if (distance == 1) {
+        uint64_t v = d[-1] * 0x0101010101010101ull;
+        uint8_t* end = d + length;
+        do {
+            memcpy(d, &v, 8);
+            d += 8;
+        } while (d < end);
+    } else {
+        const uint8_t* s = d - distance;
+        while (length-- > 0)
+            *d++ = *s++;
+    }
+}
+
 static bool DecodeFastWindow(const DecodeTarget& t)
 {
     if (!InitBitReader(t.archive)) {
@@ -83,34 +122,74 @@ static bool DecodeFastWindow(const DecodeTarget& t)
         int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
         if (left < rStop - r)
             rStop = r + (int)left;
-        if (r < rStop && inEnd - in >= 8) {
-            const int r0 = r;
+        if (rStop - r > 6 && inEnd - in >= 8) {
+            // The register in locals of the loop's own, which stay in
+            // processor registers.
+            uint64_t b = bits;
+            int n = count;
+            const uint8_t* q = in;
+            uint8_t* out = win + r;
+            uint8_t* const outStop = win + rStop;
+            uint8_t* const literalsStop = outStop - 6;  // room for six literals
+            if (n < 56)
+                RefillWhole(b, n, q);
             do {
-                if (count < 31) {
-                    uint64_t w;
-                    memcpy(&w, in, 8);
-                    bits |= __builtin_bswap64(w) >> count;
-                    in += (63 - count) >> 3;
-                    count |= 56;
-                }
-                int x = TakeLengthValue(bits, count);
-                if (x == 0) {
-                    win[r++] = (uint8_t)(bits >> 56);
-                    bits <<= 8;
-                    count -= 8;
-                    continue;
-                }
-                int p = TakeDistance(bits, count);
-                if (!wrapped && p >= r) {
-                    SetReadError(t.archiveName);
-                    return false;
-                }
-                int i = r - p - 1;
-                if (i < 0)
+                // Up to six literals at once, without a branch per code:
+                // the first match bit among the codes' first bits (every
+                // ninth bit while literals last) tells how many there
+                // are. All six bytes are stored; those past the literals
+                // are written again.
+                int literalBits = __builtin_clzll((b & LITERAL_RUN_BITS) | ((uint64_t)1 << 9));
+                out[0] = (uint8_t)(b >> 55);
+                out[1] = (uint8_t)(b >> 46);
+                out[2] = (uint8_t)(b >> 37);
+                out[3] = (uint8_t)(b >> 28);
+                out[4] = (uint8_t)(b >> 19);
+                out[5] = (uint8_t)(b >> 10);
+                out += (literalBits * 57) >> 9;  // literalBits / 9
+                b <<= literalBits;
+                n -= literalBits;
+                if (inEnd - q < 8)
+                    break;
+                RefillWhole(b, n, q);
+                if (literalBits == 54)
+                    continue;  // six literals: the next code is not known
+                if (out >= outStop)
+                    break;
+
+                // A match (the register's first bit is 1).
+                int length = TakeLengthValue(b, n) + 2;
+                int distance = TakeDistance(b, n) + 1;
+                int at = (int)(out - win);
+                int i = at - distance;
+                if (i >= 0 && distance >= 8) {
+                    CopyWordsOver(out, win + i, length);
+                } else if (i >= 0) {
+                    CopyNearOver(out, distance, length);
+                } else {
+                    // A match may reach back only over bytes already
+                    // produced; every distance of this code lies within
+                    // the window.
+                    if (!wrapped) {
+                        SetReadError(t.archiveName);
+                        return false;
+                    }
                     i += HISTORY_WINDOW_SIZE;
-                CopyMatch(win, r, i, x + 2, HISTORY_WINDOW_SIZE);
-                r += x + 2;
-            } while (r < rStop && inEnd - in >= 8);
+                    if (i <= HISTORY_WINDOW_SIZE - 264)
+                        CopyWordsOver(out, win + i, length);
+                    else
+                        CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
+                }
+                out += length;
+                if (inEnd - q < 8)
+                    break;
+                RefillWhole(b, n, q);
+            } while (out <= literalsStop);
+            bits = b;
+            count = n;
+            in = q;
+            int r0 = r;
+            r = (int)(out - win);
             left -= r - r0;
             continue;
         }

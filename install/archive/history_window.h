@@ -68,7 +68,7 @@ inline void CopyWords(uint8_t* d, const uint8_t* s, int length)
 // of a byte-by-byte forward copy: a source below that overlaps the
 // destination repeats its bytes. Only bytes inside the destination are
 // written: those after it are history that later matches may still read.
-inline void CopyForward(uint8_t* d, const uint8_t* s, int length)
+inline __attribute__((always_inline)) void CopyForward(uint8_t* d, const uint8_t* s, int length)
 {
     if (s == d)
         return;
@@ -111,7 +111,7 @@ inline void CopyForward(uint8_t* d, const uint8_t* s, int length)
 // r + length stays within the window: the source may lie below r or, as
 // history from the window's previous round, above it and then wrap around
 // the window's end.
-inline void CopyMatch(uint8_t* window, int r, int i, int length, int windowSize)
+inline __attribute__((always_inline)) void CopyMatch(uint8_t* window, int r, int i, int length, int windowSize)
 {
     if (i > windowSize - length) {
         int first = windowSize - i;

@@ -322,28 +322,27 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (left < rStop - r)
             rStop = r + (int)left;
         if (r < rStop && inEnd - in >= 8) {
+            // The register in locals of the loop's own, which stay in
+            // processor registers.
+            uint64_t b = bits;
+            int n = count;
+            const uint8_t* q = in;
             const int r0 = r;
             do {
                 // A literal/length code, a position code and its extra bits
                 // take 47 bits at most.
-                if (count < 47) {
-                    uint64_t w;
-                    memcpy(&w, in, 8);
-                    bits |= __builtin_bswap64(w) >> count;
-                    in += (63 - count) >> 3;
-                    count |= 56;
-                }
+                if (n < 47)
+                    RefillWhole(b, n, q);
                 int used;
-                int c = LiteralSymbol(bits, used);
-                bits <<= used;
-                count -= used;
+                int c = LiteralSymbol(b, used);
+                b <<= used;
+                n -= used;
                 --codesLeft;
                 if (c < 256) {
                     win[r++] = (uint8_t)c;
                     continue;
                 }
-                int length = c - 253;
-                int p = TakePosition(bits, count);
+                int p = TakePosition(b, n);
                 if (p >= (wrapped ? HISTORY_WINDOW_SIZE : r)) {
                     SetReadError(t.archiveName);
                     return false;
@@ -351,9 +350,12 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
                 int i = r - p - 1;
                 if (i < 0)
                     i += HISTORY_WINDOW_SIZE;
-                CopyMatch(win, r, i, length, HISTORY_WINDOW_SIZE);
-                r += length;
-            } while (r < rStop && codesLeft != 0 && inEnd - in >= 8);
+                CopyMatch(win, r, i, c - 253, HISTORY_WINDOW_SIZE);
+                r += c - 253;
+            } while (r < rStop && codesLeft != 0 && inEnd - q >= 8);
+            bits = b;
+            count = n;
+            in = q;
             left -= r - r0;
             continue;
         }

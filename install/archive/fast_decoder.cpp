@@ -53,23 +53,10 @@ static inline int TakeDistance(uint64_t& bits, int& count)
 const uint64_t LITERAL_RUN_BITS = (uint64_t)1 << 63 | (uint64_t)1 << 54 | (uint64_t)1 << 45 |
                                   (uint64_t)1 << 36 | (uint64_t)1 << 27 | (uint64_t)1 << 18;
 
-// Match copies of the fast loop. They may write up to 7 bytes past the
-// match's end (within the window's block): the bytes there are the window's
-// oldest, further back than this code's longest distance, and the decoder
-// writes them again before the window is flushed.
-
-// The source lies at least 8 bytes below the destination, or apart from it
-// above, not crossing the window's end: words never read what this copy has
-// not yet written.
-static inline void CopyWordsOver(uint8_t* d, const uint8_t* s, int length)
-{
-    uint8_t* end = d + length;
-    do {
-        Copy8(d, s);
-        d += 8;
-        s += 8;
-    } while (d < end);
-}
+// Match copies of the fast loop may write up to 15 bytes past the match's
+// end: the bytes there are the window's oldest, further back than this
+// code's longest distance, and the decoder writes them again before the
+// window is flushed.
 
 // The source lies 1 to 7 bytes below the destination: its bytes repeat.
 static inline void CopyNearOver(uint8_t* d, int distance, int length)
@@ -163,7 +150,7 @@ static bool DecodeFastWindow(const DecodeTarget& t)
                 int at = (int)(out - win);
                 int i = at - distance;
                 if (i >= 0 && distance >= 8) {
-                    CopyWordsOver(out, win + i, length);
+                    CopyWordsPast(out, win + i, length);
                 } else if (i >= 0) {
                     CopyNearOver(out, distance, length);
                 } else {
@@ -175,8 +162,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
                         return false;
                     }
                     i += HISTORY_WINDOW_SIZE;
-                    if (i <= HISTORY_WINDOW_SIZE - 264)
-                        CopyWordsOver(out, win + i, length);
+                    if (i <= HISTORY_WINDOW_SIZE - 16 - length)
+                        CopyWordsPast(out, win + i, length);
                     else
                         CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
                 }

@@ -64,6 +64,22 @@ inline void CopyWords(uint8_t* d, const uint8_t* s, int length)
     Copy8(last, lastSource);
 }
 
+// Copies length (>= 1) bytes forward in words, 16 bytes a step, and may
+// write up to 15 bytes past the end (the window's block has room for
+// them). Right when the source lies at least 8 bytes below the destination
+// (each word reads bytes already final) or anywhere above it (each word
+// reads bytes not yet written).
+inline __attribute__((always_inline)) void CopyWordsPast(uint8_t* d, const uint8_t* s, int length)
+{
+    uint8_t* end = d + length;
+    do {
+        Copy8(d, s);
+        Copy8(d + 8, s + 8);
+        d += 16;
+        s += 16;
+    } while (d < end);
+}
+
 // Copies length (>= 1) bytes from s to d inside the window with the result
 // of a byte-by-byte forward copy: a source below that overlaps the
 // destination repeats its bytes. Only bytes inside the destination are

@@ -321,13 +321,15 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
         if (left < rStop - r)
             rStop = r + (int)left;
-        if (r < rStop && inEnd - in >= 8) {
+        if (r < rStop && inEnd - in >= 8 && count < 64) {
             // The register in locals of the loop's own, which stay in
             // processor registers.
             uint64_t b = bits;
             int n = count;
             const uint8_t* q = in;
-            const int r0 = r;
+            uint8_t* out = win + r;
+            uint8_t* const outStop = win + rStop;
+            int32_t codes = codesLeft;
             do {
                 // A literal/length code, a position code and its extra bits
                 // take 47 bits at most.
@@ -337,25 +339,43 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
                 int c = LiteralSymbol(b, used);
                 b <<= used;
                 n -= used;
-                --codesLeft;
+                --codes;
                 if (c < 256) {
-                    win[r++] = (uint8_t)c;
+                    *out++ = (uint8_t)c;
                     continue;
                 }
-                int p = TakePosition(b, n);
-                if (p >= (wrapped ? HISTORY_WINDOW_SIZE : r)) {
-                    SetReadError(t.archiveName);
-                    return false;
-                }
-                int i = r - p - 1;
-                if (i < 0)
+                int length = c - 253;
+                int distance = TakePosition(b, n) + 1;
+                int at = (int)(out - win);
+                int i = at - distance;
+                if (i < 0) {
+                    // A match may reach back only over bytes already
+                    // produced, and never beyond the window.
+                    if (!wrapped || distance > HISTORY_WINDOW_SIZE) {
+                        SetReadError(t.archiveName);
+                        return false;
+                    }
                     i += HISTORY_WINDOW_SIZE;
-                CopyMatch(win, r, i, c - 253, HISTORY_WINDOW_SIZE);
-                r += c - 253;
-            } while (r < rStop && codesLeft != 0 && inEnd - q >= 8);
+                }
+                if ((i < at && distance >= 8) || (i > at && i <= HISTORY_WINDOW_SIZE - 16 - length)) {
+                    // In words that may run past the match: the 16 bytes
+                    // after it are history that a later match may still
+                    // read, so they are put back.
+                    uint8_t after[16];
+                    memcpy(after, out + length, 16);
+                    CopyWordsPast(out, win + i, length);
+                    memcpy(out + length, after, 16);
+                } else {
+                    CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
+                }
+                out += length;
+            } while (out < outStop && codes != 0 && inEnd - q >= 8);
             bits = b;
             count = n;
             in = q;
+            codesLeft = codes;
+            int r0 = r;
+            r = (int)(out - win);
             left -= r - r0;
             continue;
         }

@@ -1,7 +1,5 @@
 #include "install/archive/crc32.h"
 
-#include <cstring>
-
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #include <emmintrin.h>
@@ -58,14 +56,14 @@ static uint32_t UpdateBytes(uint32_t crc, const uint8_t* p, size_t n)
 // half, then into one lane whose 16 bytes finish through the tables.
 //
 // Folding a 128-bit piece D bits forward: its first (reflected: higher)
-// half L and second half H stand for L(x)·x^(D+64) + H(x)·x^D. Both are
+// half L and second half H stand for L(x)*x^(D+64) + H(x)*x^D. Both are
 // replaced by their products with x^(D+32) mod P and x^(D-32) mod P, each
 // held as a 33-bit reflected value whose bit 32 - e is the term x^e; the
 // extra x^32 of that form puts the 64 x 33-bit product in place.
 static __m128i foldBy4;  // D = 512: lanes four pieces apart
 static __m128i foldBy1;  // D = 128: the next piece
 static bool carrylessUsable = false;
-const size_t CARRYLESS_MINIMUM = 256;
+const size_t CARRYLESS_MINIMUM = 256;  // shorter buffers: the tables
 
 static uint64_t ReflectedPowerOfX(int n)
 {
@@ -83,7 +81,9 @@ static uint64_t ReflectedPowerOfX(int n)
     return k;
 }
 
-__attribute__((target("sse2,pclmul"), always_inline)) static inline __m128i Fold(__m128i x, __m128i k, __m128i next)
+// One fold: x moved forward by the distance of k, plus the piece there.
+__attribute__((target("sse2,pclmul"), always_inline))
+static inline __m128i Fold(__m128i x, __m128i k, __m128i next)
 {
     __m128i lo = _mm_clmulepi64_si128(x, k, 0x00);
     __m128i hi = _mm_clmulepi64_si128(x, k, 0x11);

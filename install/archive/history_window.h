@@ -127,7 +127,8 @@ inline __attribute__((always_inline)) void CopyForward(uint8_t* d, const uint8_t
 // r + length stays within the window: the source may lie below r or, as
 // history from the window's previous round, above it and then wrap around
 // the window's end.
-inline __attribute__((always_inline)) void CopyMatch(uint8_t* window, int r, int i, int length, int windowSize)
+inline __attribute__((always_inline)) void CopyMatch(uint8_t* window, int r, int i, int length,
+                                                    int windowSize)
 {
     if (i > windowSize - length) {
         int first = windowSize - i;

@@ -321,7 +321,7 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
         if (left < rStop - r)
             rStop = r + (int)left;
-        if (r < rStop && inEnd - in >= 8 && count < 64) {
+        if (r < rStop && inEnd - in >= 8) {
             // The register in locals of the loop's own, which stay in
             // processor registers.
             uint64_t b = bits;
@@ -357,7 +357,8 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
                     }
                     i += HISTORY_WINDOW_SIZE;
                 }
-                if ((i < at && distance >= 8) || (i > at && i <= HISTORY_WINDOW_SIZE - 16 - length)) {
+                if ((i < at && distance >= 8) ||
+                    (i > at && i <= HISTORY_WINDOW_SIZE - 16 - length)) {
                     // In words that may run past the match: the 16 bytes
                     // after it are history that a later match may still
                     // read, so they are put back.

@@ -49,6 +49,49 @@ static inline int TakeDistance(uint64_t& bits, int& count)
     return p;
 }
 
+// The start of a match (its first bit, 1, and the 10 bits after it): its
+// length code and the prefix of its distance code in one lookup, for the
+// common matches whose both fit. An entry holds the bits they take (low 4
+// bits), the length less 3 (next 5) and the distance's prefix value k (top
+// 3: 9 + k bits follow); 0 where they do not fit.
+const int MATCH_TABLE_BITS = 10;
+static uint16_t matchTable[1 << MATCH_TABLE_BITS];
+static bool matchTableBuilt = false;
+
+static void BuildMatchTable()
+{
+    for (int v = 0; v < (1 << MATCH_TABLE_BITS); ++v) {
+        uint64_t b = ((uint64_t)1 << 63) | (uint64_t)v << (63 - MATCH_TABLE_BITS);
+        int n = 64;
+        int length = TakeLengthValue(b, n) + 2;
+        int k = LeadingOnes(b, 4);
+        int used = 64 - n + k + (k < 4 ? 1 : 0);
+        matchTable[v] = used <= 1 + MATCH_TABLE_BITS && length - 3 < 32
+                            ? (uint16_t)(used | (length - 3) << 4 | k << 9)
+                            : 0;
+    }
+    matchTableBuilt = true;
+}
+
+// Takes a match (its first bit is 1; 31 bits valid) off the register.
+static inline __attribute__((always_inline)) void TakeMatch(uint64_t& bits, int& count,
+                                                            int& length, int& distance)
+{
+    unsigned e = matchTable[(bits >> (63 - MATCH_TABLE_BITS)) & ((1 << MATCH_TABLE_BITS) - 1)];
+    if (e != 0) {
+        int k = (int)(e >> 9);
+        int used = (int)(e & 15) + 9 + k;
+        length = (int)((e >> 4) & 31) + 3;
+        bits <<= e & 15;
+        distance = 512 * ((1 << k) - 1) + (int)(bits >> (55 - k)) + 1;
+        bits <<= 9 + k;
+        count -= used;
+        return;
+    }
+    length = TakeLengthValue(bits, count) + 2;
+    distance = TakeDistance(bits, count) + 1;
+}
+
 // The first bits of six literal codes in a row.
 const uint64_t LITERAL_RUN_BITS = (uint64_t)1 << 63 | (uint64_t)1 << 54 | (uint64_t)1 << 45 |
                                   (uint64_t)1 << 36 | (uint64_t)1 << 27 | (uint64_t)1 << 18;
@@ -81,6 +124,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
         SetReadError(t.archiveName);
         return false;
     }
+    if (!matchTableBuilt)
+        BuildMatchTable();
     BitReaderState& s = bitReader;
     uint8_t* const win = historyWindow;
     const int interval = decoderPumpInterval;
@@ -145,8 +190,9 @@ static bool DecodeFastWindow(const DecodeTarget& t)
                     break;
 
                 // A match (the register's first bit is 1).
-                int length = TakeLengthValue(b, n) + 2;
-                int distance = TakeDistance(b, n) + 1;
+                int length;
+                int distance;
+                TakeMatch(b, n, length, distance);
                 int at = (int)(out - win);
                 int i = at - distance;
                 if (i >= 0 && distance >= 8) {

@@ -29,9 +29,10 @@ static uint16_t smallTable[1 << SMALL_TABLE_BITS];
 static uint16_t blockCounter;  // codes left in the block; 0 read as 65,536
 
 // The inner loop's copies of the literal/length and position tables: each
-// entry holds the symbol in its low 9 bits and its code length above them,
-// or, with bit 15 set, the tree node where a longer code continues. One
-// lookup thus gives both the symbol and the bits to drop.
+// entry holds the code length in its low 6 bits (a shift count as it
+// stands) and the symbol above them, or, with bit 15 set, the tree node
+// where a longer code continues. One lookup thus gives both the symbol and
+// the bits to drop.
 static uint16_t literalFast[1 << LITERAL_TABLE_BITS];
 static uint16_t positionFast[1 << SMALL_TABLE_BITS];
 const unsigned FAST_NODE = 0x8000;
@@ -41,7 +42,7 @@ static void MakeFastTable(const uint16_t* table, int size, int symbolCount, cons
 {
     for (int i = 0; i < size; ++i) {
         unsigned j = table[i];
-        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : (lengths[j] << 9) | j);
+        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : j << 6 | lengths[j]);
     }
 }
 
@@ -237,8 +238,8 @@ static inline int LiteralSymbol(uint64_t bits, int& used)
         used = literalLengths[c];
         return c;
     }
-    used = (int)(e >> 9);
-    return (int)(e & 0x1FF);
+    used = (int)(e & 63);
+    return (int)(e >> 6);
 }
 
 // Takes a position code and its extra bits (31 bits valid) off the
@@ -257,8 +258,8 @@ static inline int TakePosition(uint64_t& bits, int& count)
         } while (j >= POSITION_SYMBOLS);
         used = smallLengths[j];
     } else {
-        j = (int)(e & 0x1FF);
-        used = (int)(e >> 9);
+        j = (int)(e >> 6);
+        used = (int)(e & 63);
     }
     bits <<= used;
     count -= used;

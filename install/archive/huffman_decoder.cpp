@@ -349,17 +349,16 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
                 int distance = TakePosition(b, n) + 1;
                 int at = (int)(out - win);
                 int i = at - distance;
-                if (i < 0) {
-                    // A match may reach back only over bytes already
-                    // produced, and never beyond the window.
-                    if (!wrapped || distance > HISTORY_WINDOW_SIZE) {
-                        SetReadError(t.archiveName);
-                        return false;
-                    }
-                    i += HISTORY_WINDOW_SIZE;
+                // A match may reach back only over bytes already produced,
+                // and never beyond the window. (Tests without branches
+                // where the outcome varies: a third of the matches reach
+                // into the window's previous round.)
+                if (((i < 0) & !wrapped) | (distance > HISTORY_WINDOW_SIZE)) {
+                    SetReadError(t.archiveName);
+                    return false;
                 }
-                if ((i < at && distance >= 8) ||
-                    (i > at && i <= HISTORY_WINDOW_SIZE - 16 - length)) {
+                i += i < 0 ? HISTORY_WINDOW_SIZE : 0;
+                if (distance >= 8 && i <= HISTORY_WINDOW_SIZE - 16 - length) {
                     // In words that may run past the match: the 16 bytes
                     // after it are history that a later match may still
                     // read, so they are put back.

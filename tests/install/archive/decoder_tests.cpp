@@ -253,11 +253,24 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         s.Put(0, 1);      // distance prefix 0 (stop bit)
         s.Put(0, 9);      // distance 0: repeat the previous byte
     }
+    // Codes for more bytes than the entry holds: decoding stops at its size
+    // wherever the literals (taken several at a time) fall.
+    BitWriter literals;
+    Bytes expected;
+    for (int i = 0; i < 64; ++i) {
+        literals.Put(0, 1);
+        literals.Put('a' + i % 26, 8);
+        expected.push_back((uint8_t)('a' + i % 26));
+    }
     Bytes out;
     for (int level = 0; level < SPEED_LEVEL_COUNT; ++level) {
         SetTransferSizes(level);
         ASSERT_TRUE(Decode(4, 0, 513, s.bytes, &out));
         EXPECT_EQ(out, Bytes(513, 'x'));
+        for (int size : {45, 50, 51}) {
+            ASSERT_TRUE(Decode(4, 0, size, literals.bytes, &out));
+            EXPECT_EQ(out, Bytes(expected.begin(), expected.begin() + size)) << size;
+        }
     }
 }
 

@@ -239,13 +239,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
             bits <<= 8;
             count -= 8;
             --left;
-            if (r == HISTORY_WINDOW_SIZE) {
-                if (!FlushWindow(t))
-                    return false;
-                r = 0;
-                pumpAt = 0;
-                wrapped = true;
-            }
+            if (r == HISTORY_WINDOW_SIZE && !WrapWindow(t, r, pumpAt, wrapped))
+                return false;
             continue;
         }
         int length = x + 2;
@@ -260,18 +255,8 @@ static bool DecodeFastWindow(const DecodeTarget& t)
         int i = r - p - 1;
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
-        while (length-- > 0) {
-            win[r++] = win[i++];
-            if (r == HISTORY_WINDOW_SIZE) {
-                if (!FlushWindow(t))
-                    return false;
-                r = 0;
-                pumpAt = 0;
-                wrapped = true;
-            }
-            if (i == HISTORY_WINDOW_SIZE)
-                i = 0;
-        }
+        if (!CopyMatchSlowly(t, r, i, length, pumpAt, wrapped))
+            return false;
     }
     SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "install/archive/entry_decoder.h"
+
 // The files and names of the entry being decoded.
 struct DecodeTarget {
     int archive;
@@ -40,6 +42,33 @@ bool WriteWindowPart(const DecodeTarget& t, int count);
 
 // A full window: message run, the whole window in pieces, progress report.
 bool FlushWindow(const DecodeTarget& t);
+
+// After the window's last byte: writes the window out; decoding goes on at
+// its start, where messages run next, and every position holds history.
+inline bool WrapWindow(const DecodeTarget& t, int& r, int& pumpAt, bool& wrapped)
+{
+    if (!FlushWindow(t))
+        return false;
+    r = 0;
+    pumpAt = 0;
+    wrapped = true;
+    return true;
+}
+
+// Copies a match one byte at a time from window position i to r, through
+// the window's end.
+inline bool CopyMatchSlowly(const DecodeTarget& t, int& r, int i, int length, int& pumpAt,
+                            bool& wrapped)
+{
+    while (length-- > 0) {
+        historyWindow[r++] = historyWindow[i++];
+        if (r == HISTORY_WINDOW_SIZE && !WrapWindow(t, r, pumpAt, wrapped))
+            return false;
+        if (i == HISTORY_WINDOW_SIZE)
+            i = 0;
+    }
+    return true;
+}
 
 inline void Copy8(uint8_t* d, const uint8_t* s)
 {

@@ -115,15 +115,22 @@ bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uin
     return true;
 }
 
+// Follows a code longer than its table from tree node j, with the bits
+// after the table's first tableBits: the symbol.
+static inline int WalkTree(uint64_t bits, int j, int tableBits, int symbolCount)
+{
+    uint64_t m = (uint64_t)1 << (63 - tableBits);
+    while (j >= symbolCount) {
+        j = (bits & m) ? rightChild[j] : leftChild[j];
+        m >>= 1;
+    }
+    return j;
+}
+
 // Decodes one symbol of a code with an 8-bit table (16 bits must be valid).
 static int DecodeSmall(BitReaderState& s, int symbolCount)
 {
-    int j = smallTable[s.bits >> 56];
-    uint64_t m = (uint64_t)1 << 55;
-    while (j >= symbolCount) {
-        j = (s.bits & m) ? rightChild[j] : leftChild[j];
-        m >>= 1;
-    }
+    int j = WalkTree(s.bits, smallTable[s.bits >> 56], SMALL_TABLE_BITS, symbolCount);
     DropBits(s, smallLengths[j]);
     return j;
 }
@@ -227,14 +234,9 @@ static bool StartBlock()
 // its code length in `used`.
 static inline int LiteralSymbol(uint64_t bits, int& used)
 {
-    unsigned e = literalFast[bits >> 52];
+    unsigned e = literalFast[bits >> (64 - LITERAL_TABLE_BITS)];
     if (e & FAST_NODE) {
-        int c = (int)(e & ~FAST_NODE);
-        uint64_t m = (uint64_t)1 << 51;
-        do {
-            c = (bits & m) ? rightChild[c] : leftChild[c];
-            m >>= 1;
-        } while (c >= LITERAL_SYMBOLS);
+        int c = WalkTree(bits, (int)(e & ~FAST_NODE), LITERAL_TABLE_BITS, LITERAL_SYMBOLS);
         used = literalLengths[c];
         return c;
     }
@@ -246,16 +248,11 @@ static inline int LiteralSymbol(uint64_t bits, int& used)
 // register: the match distance less one.
 static inline int TakePosition(uint64_t& bits, int& count)
 {
-    unsigned e = positionFast[bits >> 56];
+    unsigned e = positionFast[bits >> (64 - SMALL_TABLE_BITS)];
     int j;
     int used;
     if (e & FAST_NODE) {
-        j = (int)(e & ~FAST_NODE);
-        uint64_t m = (uint64_t)1 << 55;
-        do {
-            j = (bits & m) ? rightChild[j] : leftChild[j];
-            m >>= 1;
-        } while (j >= POSITION_SYMBOLS);
+        j = WalkTree(bits, (int)(e & ~FAST_NODE), SMALL_TABLE_BITS, POSITION_SYMBOLS);
         used = smallLengths[j];
     } else {
         j = (int)(e >> 6);
@@ -396,13 +393,8 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (c < 256) {
             win[r++] = (uint8_t)c;
             --left;
-            if (r == HISTORY_WINDOW_SIZE) {
-                if (!FlushWindow(t))
-                    return false;
-                r = 0;
-                pumpAt = 0;
-                wrapped = true;
-            }
+            if (r == HISTORY_WINDOW_SIZE && !WrapWindow(t, r, pumpAt, wrapped))
+                return false;
             continue;
         }
 
@@ -423,18 +415,8 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         int i = r - p - 1;
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
-        while (length-- > 0) {
-            win[r++] = win[i++];
-            if (r == HISTORY_WINDOW_SIZE) {
-                if (!FlushWindow(t))
-                    return false;
-                r = 0;
-                pumpAt = 0;
-                wrapped = true;
-            }
-            if (i == HISTORY_WINDOW_SIZE)
-                i = 0;
-        }
+        if (!CopyMatchSlowly(t, r, i, length, pumpAt, wrapped))
+            return false;
     }
     SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))

@@ -2,7 +2,9 @@
 // bytes from the archive only while the entry has some left
 // (EntryHeader.remainingCompressed), so it never reads past the entry.
 // Bits are held in a 64-bit register whose top bit is the next stream bit;
-// the decoders keep a copy of it in locals in their inner loops. Portable.
+// the decoders keep a copy of it in locals in their inner loops. Below the
+// valid bits the register holds zeros or the stream's next bits, which the
+// next refill puts there again. Portable.
 //
 // Two things differ from a reader that takes one byte whenever its first bit
 // is needed, both on purpose:
@@ -19,12 +21,13 @@
 // which the decoders report as the read error.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 const int BIT_INPUT_SIZE = 16384;
 const int BIT_OVERRUN_LIMIT = 32;  // zero bits a decoder may use past the data
 
 struct BitReaderState {
-    uint64_t bits;        // next stream bits from bit 63 down; zero below `count`
+    uint64_t bits;        // next stream bits from bit 63 down
     int count;            // valid bits in `bits`
     const uint8_t* next;  // input bytes read but not yet in `bits`
     const uint8_t* end;
@@ -48,22 +51,25 @@ bool RefillBits(BitReaderState& s, int need);
 // archive ends before that.
 bool FinishBitReader();
 
+// Loads whole input bytes into a register until 56 or more bits are valid,
+// without a branch: `count` is at most 63 and eight bytes lie at `in`.
+inline void RefillWhole(uint64_t& bits, int& count, const uint8_t*& in)
+{
+    uint64_t w;
+    memcpy(&w, in, 8);
+    bits |= __builtin_bswap64(w) >> count;
+    in += (63 - count) >> 3;
+    count |= 56;
+}
+
 // Fast refill for the inner loops: when eight input bytes are at hand, loads
-// whole bytes until 57 or more bits are valid.
+// whole bytes until 56 or more bits are valid.
 inline bool NeedBits(BitReaderState& s, int need)
 {
     if (s.count >= need)
         return true;
     if (s.end - s.next >= 8) {
-        const uint8_t* p = s.next;
-        uint64_t w = (uint64_t)p[0] << 56 | (uint64_t)p[1] << 48 | (uint64_t)p[2] << 40 |
-                     (uint64_t)p[3] << 32 | (uint64_t)p[4] << 24 | (uint64_t)p[5] << 16 |
-                     (uint64_t)p[6] << 8 | (uint64_t)p[7];
-        int add = (63 - s.count) >> 3;
-        int total = s.count + add * 8;
-        s.bits |= (w >> s.count) & (~(uint64_t)0 << (64 - total));
-        s.next += add;
-        s.count = total;
+        RefillWhole(s.bits, s.count, s.next);
         return true;
     }
     return RefillBits(s, need);
@@ -118,21 +124,14 @@ inline void LoadBits(const BitReaderState& s, uint64_t& bits, int& count, const 
 bool LoadMoreBitsSlow(BitReaderState& s, uint64_t& bits, int& count, const uint8_t*& in,
                       const uint8_t*& inEnd, int need);
 
-// NeedBits on locals: at least `need` (at most 57) bits valid, or false when
-// a read failed.
+// NeedBits on locals, called when fewer than `need` (at most 57) bits are
+// valid: afterwards at least `need` are, or false when a read failed.
 inline __attribute__((always_inline)) bool LoadMoreBits(BitReaderState& s, uint64_t& bits,
                                                         int& count, const uint8_t*& in,
                                                         const uint8_t*& inEnd, int need)
 {
     if (inEnd - in >= 8) {
-        uint64_t w = (uint64_t)in[0] << 56 | (uint64_t)in[1] << 48 | (uint64_t)in[2] << 40 |
-                     (uint64_t)in[3] << 32 | (uint64_t)in[4] << 24 | (uint64_t)in[5] << 16 |
-                     (uint64_t)in[6] << 8 | (uint64_t)in[7];
-        int add = (63 - count) >> 3;
-        int total = count + add * 8;
-        bits |= (w >> count) & (~(uint64_t)0 << (64 - total));
-        in += add;
-        count = total;
+        RefillWhole(bits, count, in);
         return true;
     }
     return LoadMoreBitsSlow(s, bits, count, in, inEnd, need);

@@ -29,9 +29,10 @@ static uint16_t smallTable[1 << SMALL_TABLE_BITS];
 static uint16_t blockCounter;  // codes left in the block; 0 read as 65,536
 
 // The inner loop's copies of the literal/length and position tables: each
-// entry holds the symbol in its low 9 bits and its code length above them,
-// or, with bit 15 set, the tree node where a longer code continues. One
-// lookup thus gives both the symbol and the bits to drop.
+// entry holds the code length in its low 6 bits (a shift count as it
+// stands) and the symbol above them, or, with bit 15 set, the tree node
+// where a longer code continues. One lookup thus gives both the symbol and
+// the bits to drop.
 static uint16_t literalFast[1 << LITERAL_TABLE_BITS];
 static uint16_t positionFast[1 << SMALL_TABLE_BITS];
 const unsigned FAST_NODE = 0x8000;
@@ -41,7 +42,7 @@ static void MakeFastTable(const uint16_t* table, int size, int symbolCount, cons
 {
     for (int i = 0; i < size; ++i) {
         unsigned j = table[i];
-        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : (lengths[j] << 9) | j);
+        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : j << 6 | lengths[j]);
     }
 }
 
@@ -114,15 +115,22 @@ bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uin
     return true;
 }
 
+// Follows a code longer than its table from tree node j, with the bits
+// after the table's first tableBits: the symbol.
+static inline int WalkTree(uint64_t bits, int j, int tableBits, int symbolCount)
+{
+    uint64_t m = (uint64_t)1 << (63 - tableBits);
+    while (j >= symbolCount) {
+        j = (bits & m) ? rightChild[j] : leftChild[j];
+        m >>= 1;
+    }
+    return j;
+}
+
 // Decodes one symbol of a code with an 8-bit table (16 bits must be valid).
 static int DecodeSmall(BitReaderState& s, int symbolCount)
 {
-    int j = smallTable[s.bits >> 56];
-    uint64_t m = (uint64_t)1 << 55;
-    while (j >= symbolCount) {
-        j = (s.bits & m) ? rightChild[j] : leftChild[j];
-        m >>= 1;
-    }
+    int j = WalkTree(s.bits, smallTable[s.bits >> 56], SMALL_TABLE_BITS, symbolCount);
     DropBits(s, smallLengths[j]);
     return j;
 }
@@ -222,6 +230,48 @@ static bool StartBlock()
     return true;
 }
 
+// The literal/length symbol at the top of `bits` (16 bits valid), and
+// its code length in `used`.
+static inline int LiteralSymbol(uint64_t bits, int& used)
+{
+    unsigned e = literalFast[bits >> (64 - LITERAL_TABLE_BITS)];
+    if (e & FAST_NODE) {
+        int c = WalkTree(bits, (int)(e & ~FAST_NODE), LITERAL_TABLE_BITS, LITERAL_SYMBOLS);
+        used = literalLengths[c];
+        return c;
+    }
+    used = (int)(e & 63);
+    return (int)(e >> 6);
+}
+
+// Takes a position code and its extra bits (31 bits valid) off the
+// register: the match distance less one.
+static inline int TakePosition(uint64_t& bits, int& count)
+{
+    unsigned e = positionFast[bits >> (64 - SMALL_TABLE_BITS)];
+    int j;
+    int used;
+    if (e & FAST_NODE) {
+        j = WalkTree(bits, (int)(e & ~FAST_NODE), SMALL_TABLE_BITS, POSITION_SYMBOLS);
+        used = smallLengths[j];
+    } else {
+        j = (int)(e >> 6);
+        used = (int)(e & 63);
+    }
+    bits <<= used;
+    count -= used;
+    if (j <= 1)
+        return j;
+    int p = (1 << (j - 1)) + (int)(bits >> (65 - j));
+    bits <<= j - 1;
+    count -= j - 1;
+    return p;
+}
+
+// Window positions from which a whole match (256 bytes at most) fits before
+// the window's end; the fast loop stays below.
+const int FAST_WINDOW_END = HISTORY_WINDOW_SIZE - 256;
+
 static bool DecodeHuffmanWindow(const DecodeTarget& t)
 {
     blockCounter = 0;
@@ -231,10 +281,15 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
     }
     BitReaderState& s = bitReader;
     uint8_t* const win = historyWindow;
-    const int64_t size = EntryHeader.uncompressedSize;
     const int interval = decoderPumpInterval;
-    int64_t produced = 0;
+    int64_t left = EntryHeader.uncompressedSize;  // bytes still to produce
+    // Until the window is first full, the bytes produced are the first r of
+    // it and a match may reach back only over them; after that, over the
+    // whole window.
+    bool wrapped = false;
     int r = 0;
+    int pumpAt = 0;
+    int32_t codesLeft = 0;  // in the block
 
     // The bit register lives in locals in this loop; `s` is brought up to
     // date around the calls that use it.
@@ -242,110 +297,126 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
     int count = s.count;
     const uint8_t* in = s.next;
     const uint8_t* inEnd = s.end;
-    while (produced < size) {
-        if (PumpDue(r, interval) && !PumpOrTerminate())
-            return false;
-        if (blockCounter == 0) {
+    while (left > 0) {
+        if (r >= pumpAt) {
+            if (!PumpOrTerminate())
+                return false;
+            pumpAt = NextPumpAt(r, interval);
+        }
+        if (codesLeft == 0) {
             SaveBits(s, bits, count, in, inEnd);
             if (!StartBlock()) {
                 SetReadError(t.archiveName);
                 return false;
             }
             LoadBits(s, bits, count, in, inEnd);
+            codesLeft = blockCounter == 0 ? 0x10000 : blockCounter;
         }
-        --blockCounter;
+
+        // The fast loop: while eight input bytes are at hand, the block has
+        // codes left, and the output stays below the next pump position,
+        // the window's end (less a match) and the entry's size.
+        int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
+        if (left < rStop - r)
+            rStop = r + (int)left;
+        if (r < rStop && inEnd - in >= 8) {
+            // The register in locals of the loop's own, which stay in
+            // processor registers.
+            uint64_t b = bits;
+            int n = count;
+            const uint8_t* q = in;
+            uint8_t* out = win + r;
+            uint8_t* const outStop = win + rStop;
+            int32_t codes = codesLeft;
+            do {
+                // A literal/length code, a position code and its extra bits
+                // take 47 bits at most.
+                if (n < 47)
+                    RefillWhole(b, n, q);
+                int used;
+                int c = LiteralSymbol(b, used);
+                b <<= used;
+                n -= used;
+                --codes;
+                if (c < 256) {
+                    *out++ = (uint8_t)c;
+                    continue;
+                }
+                int length = c - 253;
+                int distance = TakePosition(b, n) + 1;
+                int at = (int)(out - win);
+                int i = at - distance;
+                // A match may reach back only over bytes already produced,
+                // and never beyond the window. (Tests without branches
+                // where the outcome varies: a third of the matches reach
+                // into the window's previous round.)
+                if (((i < 0) & !wrapped) | (distance > HISTORY_WINDOW_SIZE)) {
+                    SetReadError(t.archiveName);
+                    return false;
+                }
+                i += i < 0 ? HISTORY_WINDOW_SIZE : 0;
+                if (distance >= 8 && i <= HISTORY_WINDOW_SIZE - 16 - length) {
+                    // In words that may run past the match: the 16 bytes
+                    // after it are history that a later match may still
+                    // read, so they are put back.
+                    uint8_t after[16];
+                    memcpy(after, out + length, 16);
+                    CopyWordsPast(out, win + i, length);
+                    memcpy(out + length, after, 16);
+                } else {
+                    CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
+                }
+                out += length;
+            } while (out < outStop && codes != 0 && inEnd - q >= 8);
+            bits = b;
+            count = n;
+            in = q;
+            codesLeft = codes;
+            int r0 = r;
+            r = (int)(out - win);
+            left -= r - r0;
+            continue;
+        }
+
+        // One code at a time near the window's end and the input's.
+        --codesLeft;
         // A literal/length code takes 16 bits at most.
         if (count < 16 && !LoadMoreBits(s, bits, count, in, inEnd, 16)) {
             SetReadError(t.archiveName);
             return false;
         }
-        unsigned e = literalFast[bits >> 52];
-        int c;
         int used;
-        if (e & FAST_NODE) {
-            c = (int)(e & ~FAST_NODE);
-            uint64_t m = (uint64_t)1 << 51;
-            do {
-                c = (bits & m) ? rightChild[c] : leftChild[c];
-                m >>= 1;
-            } while (c >= LITERAL_SYMBOLS);
-            used = literalLengths[c];
-        } else {
-            c = (int)(e & 0x1FF);
-            used = (int)(e >> 9);
-        }
+        int c = LiteralSymbol(bits, used);
         bits <<= used;
         count -= used;
 
         if (c < 256) {
             win[r++] = (uint8_t)c;
-            ++produced;
-            if (r == HISTORY_WINDOW_SIZE) {
-                if (!FlushWindow(t))
-                    return false;
-                r = 0;
-            }
+            --left;
+            if (r == HISTORY_WINDOW_SIZE && !WrapWindow(t, r, pumpAt, wrapped))
+                return false;
             continue;
         }
 
-        if (PumpDue(r, interval) && !PumpOrTerminate())
-            return false;
         int length = c - 253;
         // A position code and its extra bits take 31 bits at most.
         if (count < 31 && !LoadMoreBits(s, bits, count, in, inEnd, 31)) {
             SetReadError(t.archiveName);
             return false;
         }
-        e = positionFast[bits >> 56];
-        int j;
-        if (e & FAST_NODE) {
-            j = (int)(e & ~FAST_NODE);
-            uint64_t m = (uint64_t)1 << 55;
-            do {
-                j = (bits & m) ? rightChild[j] : leftChild[j];
-                m >>= 1;
-            } while (j >= POSITION_SYMBOLS);
-            used = smallLengths[j];
-        } else {
-            j = (int)(e & 0x1FF);
-            used = (int)(e >> 9);
-        }
-        bits <<= used;
-        count -= used;
-        int p = 0;
-        if (j > 0) {
-            p = 1 << (j - 1);
-            if (j > 1) {
-                p += (int)(bits >> (64 - (j - 1)));
-                bits <<= j - 1;
-                count -= j - 1;
-            }
-        }
+        int p = TakePosition(bits, count);
         // A match may reach back only over bytes already produced, and
         // never beyond the window.
-        if (p >= produced || p >= HISTORY_WINDOW_SIZE) {
+        if (p >= (wrapped ? HISTORY_WINDOW_SIZE : r)) {
             SetReadError(t.archiveName);
             return false;
         }
-        produced += length;
+        left -= length;
         int i = r - p - 1;
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
-        if (i < r && r < HISTORY_WINDOW_SIZE - 257) {
-            CopyMatch(win, r, i, length);
-            r += length;
-        } else {
-            while (length-- > 0) {
-                win[r++] = win[i++];
-                if (r == HISTORY_WINDOW_SIZE) {
-                    if (!FlushWindow(t))
-                        return false;
-                    r = 0;
-                }
-                if (i == HISTORY_WINDOW_SIZE)
-                    i = 0;
-            }
-        }
+        if (!CopyMatchSlowly(t, r, i, length, pumpAt, wrapped))
+            return false;
     }
     SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))

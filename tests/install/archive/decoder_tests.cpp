@@ -185,6 +185,30 @@ TEST_F(ArchiveTest, CrcIsTheZipCrc)
     UpdateCrc("56789", 5);
     EXPECT_EQ(~runningCrc, 0xCBF43926u);
     EXPECT_EQ(Crc32Of("", 0), 0u);
+
+    // Long buffers take other paths (sixteen bytes at a time, carry-less
+    // folding where the processor has it); each length and alignment
+    // against the bit-by-bit definition, whole and in two parts.
+    Bytes data(5000);
+    uint32_t seed = 1;
+    for (uint8_t& b : data)
+        b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 23);
+    for (size_t length : {15, 16, 63, 64, 255, 256, 257, 320, 1000, 4093}) {
+        for (size_t offset : {0, 1, 7}) {
+            const uint8_t* p = data.data() + offset;
+            uint32_t r = 0xFFFFFFFFu;
+            for (size_t i = 0; i < length; ++i) {
+                r ^= p[i];
+                for (int k = 0; k < 8; ++k)
+                    r = (r & 1) ? (r >> 1) ^ 0xEDB88320u : r >> 1;
+            }
+            EXPECT_EQ(Crc32Of(p, length), ~r) << length << " at " << offset;
+            runningCrc = 0xFFFFFFFFu;
+            UpdateCrc(p, length / 3);
+            UpdateCrc(p + length / 3, length - length / 3);
+            EXPECT_EQ(runningCrc, r) << length << " at " << offset << " in two parts";
+        }
+    }
 }
 
 TEST_F(ArchiveTest, CeilDivCountsPieces)
@@ -229,11 +253,24 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         s.Put(0, 1);      // distance prefix 0 (stop bit)
         s.Put(0, 9);      // distance 0: repeat the previous byte
     }
+    // Codes for more bytes than the entry holds: decoding stops at its size
+    // wherever the literals (taken several at a time) fall.
+    BitWriter literals;
+    Bytes expected;
+    for (int i = 0; i < 64; ++i) {
+        literals.Put(0, 1);
+        literals.Put('a' + i % 26, 8);
+        expected.push_back((uint8_t)('a' + i % 26));
+    }
     Bytes out;
     for (int level = 0; level < SPEED_LEVEL_COUNT; ++level) {
         SetTransferSizes(level);
         ASSERT_TRUE(Decode(4, 0, 513, s.bytes, &out));
         EXPECT_EQ(out, Bytes(513, 'x'));
+        for (int size : {45, 50, 51}) {
+            ASSERT_TRUE(Decode(4, 0, size, literals.bytes, &out));
+            EXPECT_EQ(out, Bytes(expected.begin(), expected.begin() + size)) << size;
+        }
     }
 }
 

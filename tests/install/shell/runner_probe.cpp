@@ -12,10 +12,17 @@
 #include <cstring>
 #include <string>
 
+// Appends one line. Two probes started together append at the same moment,
+// and an append is not atomic under Wine (the end is found, then written
+// at), so the log is opened without sharing and a busy log is tried again.
 static void Append(const std::string& log, const std::string& line)
 {
-    HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 500 && file == INVALID_HANDLE_VALUE; attempt++) {
+        file = CreateFileA(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            Sleep(10);
+    }
     if (file == INVALID_HANDLE_VALUE)
         return;
     std::string text = line + "\n";

@@ -8,7 +8,9 @@ static uint8_t bitInput[BIT_INPUT_SIZE];
 
 bool RefillBits(BitReaderState& s, int need)
 {
-    while (s.count <= 56) {
+    // Whole bytes while they fit below 64 bits: the register never holds
+    // more than 63 valid bits, which the branch-free refill relies on.
+    while (s.count <= 55) {
         if (s.next == s.end) {
             int32_t left = EntryHeader.remainingCompressed;
             if (left <= 0) {
@@ -21,8 +23,8 @@ bool RefillBits(BitReaderState& s, int need)
                     s.failed = true;
                     return false;
                 }
-                s.zeroBits += 64 - s.count;
-                s.count = 64;
+                s.zeroBits += 63 - s.count;
+                s.count = 63;
                 return true;
             }
             int want = left < BIT_INPUT_SIZE ? left : BIT_INPUT_SIZE;

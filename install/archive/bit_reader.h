@@ -41,7 +41,7 @@ extern BitReaderState bitReader;
 // Clears the reader and loads the first bits of the entry's data.
 bool InitBitReader(int archive);
 
-// Loads bits until at least `need` (at most 57) are valid; false when a read
+// Loads bits until at least `need` (at most 56) are valid; false when a read
 // failed first or the decoder has used more than BIT_OVERRUN_LIMIT of the
 // zero bits that follow the end of the entry's data.
 bool RefillBits(BitReaderState& s, int need);
@@ -124,7 +124,7 @@ inline void LoadBits(const BitReaderState& s, uint64_t& bits, int& count, const 
 bool LoadMoreBitsSlow(BitReaderState& s, uint64_t& bits, int& count, const uint8_t*& in,
                       const uint8_t*& inEnd, int need);
 
-// NeedBits on locals, called when fewer than `need` (at most 57) bits are
+// NeedBits on locals, called when fewer than `need` (at most 56) bits are
 // valid: afterwards at least `need` are, or false when a read failed.
 inline __attribute__((always_inline)) bool LoadMoreBits(BitReaderState& s, uint64_t& bits,
                                                         int& count, const uint8_t*& in,

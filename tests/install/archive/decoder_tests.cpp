@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/archive/arj_reader.h"
+#include "install/archive/bit_reader.h"
 #include "install/archive/ceil_div.h"
 #include "install/archive/decoders.h"
 #include "install/script/transfer_sizes.h"
@@ -226,6 +227,25 @@ TEST_F(ArchiveTest, WorkedStreamOfMethod4TakesAllItsBytes)
     EXPECT_EQ(position, 5);
     EXPECT_EQ(EntryHeader.remainingCompressed, 0);
     EXPECT_EQ(~runningCrc, Crc32Of("abcabc", 6));
+}
+
+TEST_F(ArchiveTest, BitRegisterNeverHoldsMoreThan63ValidBits)
+{
+    // The branch-free refill shifts by the count of valid bits: a full
+    // register of 64 would shift by 64 and move the input backwards.
+    Bytes data(100, 0x5A);
+    memset(&EntryHeader, 0, sizeof EntryHeader);
+    EntryHeader.remainingCompressed = (int32_t)data.size();
+    archive = HostOpenMemory(data.data(), data.size());
+    ASSERT_TRUE(InitBitReader(archive));
+    EXPECT_LE(bitReader.count, 63);
+    for (int drop = 1; drop <= 40; ++drop) {
+        DropBits(bitReader, drop % 9);
+        ASSERT_TRUE(RefillBits(bitReader, 31));
+        EXPECT_LE(bitReader.count, 63) << "after dropping " << drop % 9;
+        EXPECT_GE(bitReader.count, 31);
+    }
+    HostClose(archive);
 }
 
 TEST_F(ArchiveTest, WorkedStreamsOfMethods1To3)

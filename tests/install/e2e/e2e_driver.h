@@ -33,8 +33,9 @@ public:
     std::vector<HWND> Windows() const;
     // The main window (class "InstWind"), or null.
     HWND MainWindow() const;
-    // Waits for a visible dialog of the kind; null after the timeout.
-    HWND WaitForDialog(DialogKind kind, DWORD timeoutMs) const;
+    // Waits for a visible dialog of the kind, looking every pollMs; null after
+    // the timeout.
+    HWND WaitForDialog(DialogKind kind, DWORD timeoutMs, DWORD pollMs = 50) const;
     // Waits for a visible prompt (any dialog but the panel); null after the timeout.
     HWND WaitForPrompt(DWORD timeoutMs) const;
 
@@ -43,7 +44,9 @@ private:
 };
 
 DialogKind KindOf(HWND window);
-MessageBoxContent ReadMessageBox(HWND box);
+// The box's text and caption; its icon too unless readIcon is false (telling
+// the icon takes a pause for the box to paint).
+MessageBoxContent ReadMessageBox(HWND box, bool readIcon = true);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 // Posts the click of a push button (or of a command identifier) to the dialog.

@@ -17,6 +17,9 @@ ROUNDS32=${INSTALL_BENCH_ROUNDS32:-3}
 
 say() { echo "install bench: $*"; }
 
+# The cleanup below stops this prefix's server with the display; each build's
+# runs stop their own.
+WINEPREFIX="$top/build/bench/wineprefix64"
 . "$top/tools/wine-env.sh"
 . "$top/tools/wine32-env.sh"
 cleanup() {
@@ -29,8 +32,9 @@ python3 "$bench" prepare "$work" || { say "the distribution could not be made"; 
 rm -f "$work"/*.json
 wine_display_start
 
-# measure NAME ROUNDS: one build's rows, in a subshell so that the
-# Wine of one build does not leak into the other's.
+# measure NAME ROUNDS: one build's rows. Run in a subshell, so that the Wine
+# of one build does not leak into the other's; its prefix's server is stopped
+# when the subshell ends.
 measure() {
     local name=$1 rounds=$2
     local installer="$top/dist/$name/install.exe" driver="$top/build/$name/bin/install_bench_driver.exe"
@@ -38,19 +42,18 @@ measure() {
         [ -f "$f" ] || { say "${f#$top/} is missing: run make"; return 0; }
     done
     WINEPREFIX="$top/build/bench/wineprefix${name#win}"
+    trap wine_prefix_stop EXIT
     wine_prefix_start
     say "$name: $rounds rounds"
     WINE="$WINE" python3 "$bench" measure "$work" "$name" "$rounds" "$driver" "$installer" || say "$name: the runs failed"
-    wine_prefix_stop
 }
 
 (measure win64 "$ROUNDS")
-(
-    if wine32_env_prepare; then
-        measure win32 "$ROUNDS32"
-    else
-        say "the private 32-bit Wine cannot be set up: no emulated rows"
-    fi
-)
+# The emulator's registration is made here, so that the cleanup undoes it.
+if wine32_ensure_root && wine32_ensure_binfmt && wine32_choose_wineserver; then
+    (wine32_env_prepare && measure win32 "$ROUNDS32")
+else
+    say "the private 32-bit Wine cannot be set up: no emulated rows"
+fi
 python3 "$bench" report "$work"
 exit 0

@@ -139,13 +139,6 @@ Outcome InstallOnce(const std::string& installer, const std::string& scriptDir)
     return outcome;
 }
 
-std::string WithSlash(std::string dir)
-{
-    if (!dir.empty() && dir.back() != '\\')
-        dir += '\\';
-    return dir;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)

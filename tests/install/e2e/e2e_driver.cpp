@@ -323,6 +323,13 @@ std::string ProgramDir()
     return path;
 }
 
+std::string WithSlash(std::string dir)
+{
+    if (!dir.empty() && dir.back() != '\\')
+        dir += '\\';
+    return dir;
+}
+
 std::string FixtureDir()
 {
     std::string path = "Z:" E2E_FIXTURE_DIR "\\";

@@ -66,5 +66,6 @@ bool ReadWholeFile(const std::string& path, std::string* data);
 bool WriteWholeFile(const std::string& path, const std::string& data);
 std::string FixtureDir();                     // the archives made at build time, ending in '\'
 std::string ProgramDir();                     // bin\ of the build, ending in '\'
+std::string WithSlash(std::string dir);       // dir ending in '\' (empty stays empty)
 // The name of the file or directory as stored on disk (its case), or "".
 std::string StoredName(const std::string& path);

@@ -252,16 +252,18 @@ def report(work):
             else:
                 speed_target = ">=%.2fx %s" % (SPEED_TARGET, verdict(ratio >= SPEED_TARGET))
             print(row % (label, level[1:], "%.2f" % install, "%.2f" % min(tiny), "%.2f" % phase, "%.2f" % t7z,
-                         "-" if ratio is None else "%.2fx" % ratio, speed_target, "yes" if figures["exact"][level] else "NO",
-                         len(answers), "%.1f" % p95, "%.1f" % min(maxima), "%.1f" % max(maxima),
+                         "-" if ratio is None else "%.2fx" % ratio, speed_target,
+                         "yes" if figures["exact"][level] else "NO", len(answers), "%.1f" % p95,
+                         "%.1f" % min(maxima), "%.1f" % max(maxima),
                          "<=%.0f %s" % (LATENCY_TARGET_MS, verdict(min(maxima) <= LATENCY_TARGET_MS))))
         print("%-26s best of %d rounds" % ("", figures["rounds"]))
-    print("the EMULATED rows run the 32-bit build under the 32-bit Wine through qemu-i386 user emulation:")
-    print("their speed is not comparable to 7z x; they show that it installs byte-exact and stays responsive.")
+    print("the EMULATED rows run the 32-bit build under the 32-bit Wine through qemu-i386 user")
+    print("emulation: their speed is not comparable to 7z x; they show that it installs byte-exact")
+    print("and how its window answers.")
 
 
 def main():
-    if len(sys.argv) >= 3 and sys.argv[1] == "prepare":
+    if len(sys.argv) == 3 and sys.argv[1] == "prepare":
         prepare(os.path.abspath(sys.argv[2]))
     elif len(sys.argv) == 7 and sys.argv[1] == "measure":
         measure(os.path.abspath(sys.argv[2]), sys.argv[3], int(sys.argv[4]), sys.argv[5], sys.argv[6])

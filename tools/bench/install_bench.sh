@@ -45,7 +45,8 @@ measure() {
     trap wine_prefix_stop EXIT
     wine_prefix_start
     say "$name: $rounds rounds"
-    WINE="$WINE" python3 "$bench" measure "$work" "$name" "$rounds" "$driver" "$installer" || say "$name: the runs failed"
+    WINE="$WINE" python3 "$bench" measure "$work" "$name" "$rounds" "$driver" "$installer" ||
+        say "$name: the runs failed"
 }
 
 (measure win64 "$ROUNDS")

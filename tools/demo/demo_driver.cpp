@@ -77,13 +77,6 @@ const char* IconName(BoxIcon icon)
     }
 }
 
-std::string WithSlash(std::string dir)
-{
-    if (!dir.empty() && dir.back() != '\\')
-        dir += '\\';
-    return dir;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)

@@ -84,14 +84,14 @@ HWND InstallerProcess::MainWindow() const
     return nullptr;
 }
 
-HWND InstallerProcess::WaitForDialog(DialogKind kind, DWORD timeoutMs) const
+HWND InstallerProcess::WaitForDialog(DialogKind kind, DWORD timeoutMs, DWORD pollMs) const
 {
     DWORD start = GetTickCount();
     do {
         for (HWND window : Windows())
             if (KindOf(window) == kind)
                 return window;
-        Pause(50);
+        Pause(pollMs);
     } while (GetTickCount() - start < timeoutMs && Running());
     for (HWND window : Windows())
         if (KindOf(window) == kind)
@@ -280,7 +280,7 @@ BoxIcon RecogniseIcon(HWND iconControl)
 }
 }  // namespace
 
-MessageBoxContent ReadMessageBox(HWND box)
+MessageBoxContent ReadMessageBox(HWND box, bool readIcon)
 {
     MessageBoxContent content;
     char caption[512] = "";
@@ -305,7 +305,7 @@ MessageBoxContent ReadMessageBox(HWND box)
         if (strlen(text) > content.text.size())
             content.text = text;
     }
-    if (iconControl != nullptr) {
+    if (readIcon && iconControl != nullptr) {
         // Let the box finish painting before its icon is read from the screen.
         Pause(300);
         content.icon = RecogniseIcon(iconControl);
@@ -321,6 +321,13 @@ std::string ProgramDir()
     if (slash != nullptr)
         slash[1] = '\0';
     return path;
+}
+
+std::string WithSlash(std::string dir)
+{
+    if (!dir.empty() && dir.back() != '\\')
+        dir += '\\';
+    return dir;
 }
 
 std::string FixtureDir()

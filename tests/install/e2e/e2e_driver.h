@@ -33,8 +33,9 @@ public:
     std::vector<HWND> Windows() const;
     // The main window (class "InstWind"), or null.
     HWND MainWindow() const;
-    // Waits for a visible dialog of the kind; null after the timeout.
-    HWND WaitForDialog(DialogKind kind, DWORD timeoutMs) const;
+    // Waits for a visible dialog of the kind, looking every pollMs; null after
+    // the timeout.
+    HWND WaitForDialog(DialogKind kind, DWORD timeoutMs, DWORD pollMs = 50) const;
     // Waits for a visible prompt (any dialog but the panel); null after the timeout.
     HWND WaitForPrompt(DWORD timeoutMs) const;
 
@@ -43,7 +44,9 @@ private:
 };
 
 DialogKind KindOf(HWND window);
-MessageBoxContent ReadMessageBox(HWND box);
+// The box's text and caption; its icon too unless readIcon is false (telling
+// the icon takes a pause for the box to paint).
+MessageBoxContent ReadMessageBox(HWND box, bool readIcon = true);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 // Posts the click of a push button (or of a command identifier) to the dialog.
@@ -63,5 +66,6 @@ bool ReadWholeFile(const std::string& path, std::string* data);
 bool WriteWholeFile(const std::string& path, const std::string& data);
 std::string FixtureDir();                     // the archives made at build time, ending in '\'
 std::string ProgramDir();                     // bin\ of the build, ending in '\'
+std::string WithSlash(std::string dir);       // dir ending in '\' (empty stays empty)
 // The name of the file or directory as stored on disk (its case), or "".
 std::string StoredName(const std::string& path);

@@ -157,14 +157,21 @@ int ReadInPieces(int handle, void* buffer, int count)
     int piece = readPieceSize > 0 ? readPieceSize : 1;
     int pieces = CeilDiv(count, piece);
     char* out = static_cast<char*>(buffer);
-    for (int i = 0; i < pieces; ++i) {
-        int n = i == pieces - 1 ? count - i * piece : piece;
-        if (!RunPendingMessagesWhenDue()) {
+    // The pieces before which the pump is not due are read together, in one
+    // platform call; where it is due, the pieces before it are read first.
+    int unread = 0;  // the first piece not yet read
+    for (int i = 0; i <= pieces; ++i) {
+        if (i < pieces && !PumpIsDue())
+            continue;
+        int from = unread * piece;
+        int to = i == pieces ? count : i * piece;
+        if (to > from && (int)_lread(handle, out + from, (UINT)(to - from)) != to - from)
+            return -1;
+        unread = i;
+        if (i < pieces && !RunPendingMessagesWhenDue()) {
             cancelRequested = true;
             return -1;
         }
-        if ((int)_lread(handle, out + i * piece, (UINT)n) != n)
-            return -1;
     }
     return count;
 }

@@ -35,7 +35,8 @@ bool RunPendingMessages()
 static LONGLONG lastCheckPointPump = 0;
 static LONGLONG pumpIntervalTicks = 0;
 
-bool RunPendingMessagesWhenDue()
+// The time now when the check point's pump is due, else 0.
+static LONGLONG DueTime()
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
@@ -46,8 +47,21 @@ bool RunPendingMessagesWhenDue()
     }
     if (lastCheckPointPump != 0 && now.QuadPart - lastCheckPointPump < pumpIntervalTicks &&
         now.QuadPart >= lastCheckPointPump)
+        return 0;
+    return now.QuadPart != 0 ? now.QuadPart : 1;
+}
+
+bool PumpIsDue()
+{
+    return DueTime() != 0;
+}
+
+bool RunPendingMessagesWhenDue()
+{
+    LONGLONG now = DueTime();
+    if (now == 0)
         return true;
-    lastCheckPointPump = now.QuadPart;
+    lastCheckPointPump = now;
     return RunPendingMessages();
 }
 

@@ -39,6 +39,9 @@ bool RunPendingMessages();
 const int PUMP_INTERVAL_MS = 10;
 bool RunPendingMessagesWhenDue();
 
+// Whether the next check point would run the pump; changes nothing.
+bool PumpIsDue();
+
 // Test hook: the next check point runs the pump whatever the time.
 void MakeNextPumpDue();
 

@@ -18,7 +18,7 @@ int WriteOutputFile(int handle, const void* bytes, int count);
 
 // A check point between pieces of work: lets queued messages run when it is
 // time to; false when the installation has been ended.
-bool PumpAtCheckPoint();
+bool RunPendingMessagesWhenDue();
 
 // Lower-cases a zero-terminated text in place the way the program does for
 // every name it shows (the installer: the platform's CharLowerA).

@@ -27,7 +27,7 @@ void ReleaseHistoryWindow()
 
 bool PumpOrTerminate()
 {
-    if (PumpAtCheckPoint())
+    if (RunPendingMessagesWhenDue())
         return true;
     SetTerminated();
     return false;

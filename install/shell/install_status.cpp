@@ -70,11 +70,6 @@ void MakeNextPumpDue()
     lastCheckPointPump = 0;
 }
 
-bool PumpAtCheckPoint()
-{
-    return RunPendingMessagesWhenDue();
-}
-
 void SetFinishMessage(const char* text)
 {
     if (text == nullptr)

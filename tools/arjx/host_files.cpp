@@ -9,7 +9,7 @@
 char finishMessage[256];
 bool cancelRequested = false;
 
-bool PumpAtCheckPoint()
+bool RunPendingMessagesWhenDue()
 {
     return true;
 }

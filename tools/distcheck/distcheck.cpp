@@ -288,7 +288,7 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
             std::string stored = HeaderName();
             if (!stored.empty() && !IsSafeEntryName(stored.c_str()))
                 a.problems.push_back("entry " + Quoted(stored) +
-                                     ": unsafe name (drive, leading backslash or \"..\" part)");
+                                     ": unsafe name (drive, leading backslash, \"..\" part or a part ending in a dot or a space)");
             else
                 a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
             if (a.verdict.empty())

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include "install/core/message_box.h"
 #include "install/script/path_checks.h"
-#include "install/shell/message_box.h"
 
 void ReadProfileString(const char* section, const char* key, char* value, int size,
                        const char* path)

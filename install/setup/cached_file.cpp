@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "install/archive/ceil_div.h"
-#include "install/setup/global_block.h"
+#include "install/core/global_block.h"
+#include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/install_status.h"
 
 static HGLOBAL cachedFilesBlock = nullptr;   // the records, kept locked
 static CachedFile* cachedFiles = nullptr;
@@ -304,4 +304,10 @@ int WriteOutputFile(int handle, const void* bytes, int count)
         left -= n;
     }
     return outputFailed ? 0 : count;
+}
+
+// Names in the reader's messages are lower-cased as the installer's own are.
+void LowerCaseText(char* text)
+{
+    CharLowerA(text);
 }

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
-#include "install/shell/install_status.h"
-#include "install/shell/message_box.h"
 #include "install/ui/progress_display.h"
 
 int32_t overwriteAnswer = OVERWRITE_YES;

@@ -7,13 +7,13 @@
 
 #include "install/archive/arj_reader.h"
 #include "install/archive/message_name.h"
-#include "install/setup/cached_file.h"
-#include "install/setup/disk_prompts.h"
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
-#include "install/shell/install_status.h"
+#include "install/setup/cached_file.h"
+#include "install/setup/disk_prompts.h"
 #include "install/ui/progress_display.h"
 
 // Controls of the information panel written here.

@@ -3,18 +3,18 @@
 #include <cstddef>
 #include <cstring>
 
-#include "install/setup/file_installation.h"
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
+#include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
+#include "install/setup/file_installation.h"
 #include "install/shell/command_runner.h"
-#include "install/shell/install_status.h"
-#include "install/shell/message_box.h"
 #include "install/shell/startup.h"
 #include "install/ui/options_dialog.h"
 #include "install/ui/program_manager.h"
 #include "install/ui/progress_display.h"
-#include "install/resources/resource_ids.h"
 
 static const char TERMINATED_TEXT[] = "Installation process is terminated.";
 static const char NO_MEMORY_TEXT[] = "Available memory is not enough. ";

@@ -1,21 +1,15 @@
 #include "install/shell/startup.h"
 
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
 #include "install/script/install_script.h"
 #include "install/shell/command_runner.h"
-#include "install/shell/install_status.h"
 #include "install/shell/main_window.h"
-#include "install/shell/message_box.h"
 
 static const char DEFAULT_CAPTION[] = "Tarvo Installation Program";
 static const char NO_MEMORY_TEXT[] = "Available memory is not enough. ";
 
-static HINSTANCE programInstance = nullptr;
 static HICON computerIcon = nullptr;  // class icon of the main window
-
-HINSTANCE ProgramInstance()
-{
-    return programInstance != nullptr ? programInstance : GetModuleHandleA(nullptr);
-}
 
 bool LoadResources()
 {

@@ -9,6 +9,3 @@ int RunInstaller(HINSTANCE instance, HINSTANCE previousInstance, const char* com
 // True when the five dialog templates and the three icons are present; on
 // failure the message has been shown.
 bool LoadResources();
-
-// The module that holds the resources (the program's own module).
-HINSTANCE ProgramInstance();

@@ -2,9 +2,9 @@
 // its placement, its spaced path lines and its minimise arrow.
 #include "install/ui/progress_display.h"
 
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
 
 static const int PATH_TEXT_SIZE = 256;
 

@@ -1,11 +1,11 @@
 // The options dialog: which optional parts to install and where from and to.
 #include "install/ui/options_dialog.h"
 
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
-#include "install/shell/install_status.h"
-#include "install/shell/message_box.h"
 #include "install/ui/progress_display.h"
 
 int firstVisibleCheckBox = 0;

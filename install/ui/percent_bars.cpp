@@ -4,8 +4,8 @@
 // from the side its fill direction names.
 #include "install/ui/progress_display.h"
 
+#include "install/core/install_status.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
 
 int progressPercent = 0;
 

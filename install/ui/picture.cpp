@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "install/core/message_box.h"
 #include "install/script/install_script.h"
-#include "install/shell/message_box.h"
 
 HMETAFILE picture = nullptr;
 

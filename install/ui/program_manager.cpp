@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "install/setup/global_block.h"
+#include "install/core/global_block.h"
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/path_keywords.h"
-#include "install/shell/install_status.h"
-#include "install/shell/message_box.h"
-#include "install/shell/startup.h"
 #include "install/ui/progress_display.h"
 
 // Controls of the "InstProg" dialog.

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "authoring/arjx/host_files.h"
 #include "install/archive/arj_reader.h"
 #include "install/script/transfer_sizes.h"
-#include "tools/arjx/host_files.h"
 
 void ReportArchiveProgress(int archive, bool)
 {

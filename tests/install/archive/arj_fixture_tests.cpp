@@ -10,10 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "authoring/arjx/archive_tool.h"
+#include "authoring/arjx/host_files.h"
 #include "install/archive/arj_reader.h"
-#include "tools/arjx/host_files.h"
 #include "install/script/transfer_sizes.h"
-#include "tools/arjx/archive_tool.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "authoring/arjx/host_files.h"
 #include "install/archive/arj_reader.h"
 #include "install/archive/bit_reader.h"
 #include "install/archive/ceil_div.h"
 #include "install/archive/decoders.h"
 #include "install/script/transfer_sizes.h"
-#include "tools/arjx/host_files.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "install/setup/file_installation.h"
+#include "install/core/install_status.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
+#include "install/setup/file_installation.h"
 #include "install/shell/main_window.h"
 #include "install/ui/program_manager.h"
 #include "install/ui/progress_display.h"

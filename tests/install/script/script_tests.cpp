@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "install/core/message_box.h"
 #include "install/script/install_script.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/message_box.h"
+#include "tests/authoring/table_text.h"
 #include "tests/install/script/test_dir.h"
-#include "tests/tools/table_text.h"
 
 namespace {
 
@@ -533,7 +533,7 @@ TEST_F(LocateTest, CommandLineDirectoryWithKeywordsAndFallback)
 }
 
 // The installer's verdict on every script of verdict_cases.txt, which the
-// native distcheck must give alike (tests/tools/distcheck_tests.cpp).
+// native distcheck must give alike (tests/authoring/distcheck_tests.cpp).
 TEST(ScriptVerdicts, EveryCaseOfTheTable)
 {
     std::vector<VerdictCase> cases = ReadVerdictCases(ReadTableFile(VERDICT_CASES));

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "install/archive/arj_reader.h"
-#include "install/setup/cached_file.h"
+#include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/install_status.h"
+#include "install/setup/cached_file.h"
 
 extern int progressReports;
 

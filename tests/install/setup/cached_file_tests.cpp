@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "install/setup/cached_file.h"
-#include "install/setup/global_block.h"
+#include "install/core/global_block.h"
+#include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/install_status.h"
+#include "install/setup/cached_file.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "install/setup/disk_prompts.h"
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
+#include "install/setup/disk_prompts.h"
 #include "tests/install/ui/ui_test_support.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "install/setup/disk_prompts.h"
+#include "install/core/install_status.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
+#include "install/setup/disk_prompts.h"
 #include "install/ui/options_dialog.h"
 #include "install/ui/program_manager.h"
 #include "tests/install/ui/fake_progman.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
 #include "install/script/transfer_sizes.h"
-#include "install/shell/install_status.h"
 #include "install/ui/options_dialog.h"
 #include "tests/install/ui/ui_test_support.h"
 

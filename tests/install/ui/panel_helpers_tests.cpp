@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
 #include "install/ui/progress_display.h"
 #include "tests/install/ui/ui_test_support.h"
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "install/core/install_status.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
 #include "install/ui/progress_display.h"
 #include "tests/install/ui/ui_test_support.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "install/core/install_status.h"
 #include "install/resources/resource_ids.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
 #include "install/ui/program_manager.h"
 #include "tests/install/ui/fake_progman.h"
 #include "tests/install/ui/ui_test_support.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "install/core/install_status.h"
+#include "install/core/message_box.h"
 #include "install/script/install_script.h"
-#include "install/shell/install_status.h"
-#include "install/shell/message_box.h"
 #include "install/ui/program_manager.h"
 #include "install/ui/progress_display.h"
 

@@ -1,4 +1,4 @@
-#include "install/setup/global_block.h"
+#include "install/core/global_block.h"
 
 void ReleaseGlobalBlock(HGLOBAL handle)
 {

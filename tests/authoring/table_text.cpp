@@ -1,4 +1,4 @@
-#include "tests/tools/table_text.h"
+#include "tests/authoring/table_text.h"
 
 #include <cstdlib>
 #include <fstream>

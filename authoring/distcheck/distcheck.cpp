@@ -1,14 +1,14 @@
-#include "tools/distcheck/distcheck.h"
+#include "authoring/distcheck/distcheck.h"
 
 #include <cstring>
 
+#include "authoring/arjx/host_files.h"
+#include "authoring/distcheck/native_platform.h"
+#include "authoring/distcheck/profile_reader.h"
 #include "install/archive/arj_reader.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
-#include "tools/arjx/host_files.h"
-#include "tools/distcheck/native_platform.h"
-#include "tools/distcheck/profile_reader.h"
 
 namespace {
 

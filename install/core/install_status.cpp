@@ -1,15 +1,19 @@
-#include "install/shell/install_status.h"
+#include "install/core/install_status.h"
 
 #include <cstring>
 
-#include "install/archive/archive_seam.h"  // LowerCaseText, supplied here
-
+HINSTANCE programInstance = nullptr;
 HWND mainWindow = nullptr;
 ScreenMetricsRecord ScreenMetrics = {0, 0, 0, 0};
 bool pumpEnabled = false;
 HWND infoPanel = nullptr;
 char finishMessage[FINISH_MESSAGE_SIZE] = "";
 bool cancelRequested = false;
+
+HINSTANCE ProgramInstance()
+{
+    return programInstance != nullptr ? programInstance : GetModuleHandleA(nullptr);
+}
 
 bool RunPendingMessages()
 {
@@ -79,11 +83,6 @@ void SetFinishMessage(const char* text)
         n = FINISH_MESSAGE_SIZE - 1;
     memcpy(finishMessage, text, n);
     finishMessage[n] = '\0';
-}
-
-void LowerCaseText(char* text)
-{
-    CharLowerA(text);
 }
 
 void ReadScreenMetrics()

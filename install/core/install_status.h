@@ -17,12 +17,17 @@ struct ScreenMetricsRecord {
 
 const int FINISH_MESSAGE_SIZE = 256;
 
+extern HINSTANCE programInstance;     // set at start-up
 extern HWND mainWindow;               // the "InstWind" window, null until created
 extern ScreenMetricsRecord ScreenMetrics;
 extern bool pumpEnabled;              // true only while the main message loop runs
 extern HWND infoPanel;                // modeless "InstInfo" panel, null when absent
 extern char finishMessage[FINISH_MESSAGE_SIZE];  // reason of an unsuccessful end
 extern bool cancelRequested;          // set when the pump saw the end; never cleared
+
+// The module that holds the resources: programInstance, or the program's own
+// module before start-up has set it (tests).
+HINSTANCE ProgramInstance();
 
 // Lets every queued message of the thread run. Returns false at once when one
 // of them was WM_INSTALL_FINISH for the main window (later messages stay

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "install/shell/install_status.h"
+#include "install/core/install_status.h"
 
 namespace {
 

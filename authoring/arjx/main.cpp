@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "authoring/arjx/archive_tool.h"
 #include "install/script/transfer_sizes.h"
-#include "tools/arjx/archive_tool.h"
 
 int main(int argc, char** argv)
 {

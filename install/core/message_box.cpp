@@ -1,4 +1,4 @@
-#include "install/shell/message_box.h"
+#include "install/core/message_box.h"
 
 static MessageBoxHook messageBoxHook = nullptr;
 

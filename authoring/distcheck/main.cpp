@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "authoring/distcheck/distcheck.h"
 #include "install/script/transfer_sizes.h"
-#include "tools/distcheck/distcheck.h"
 
 int main(int argc, char** argv)
 {

@@ -11,11 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "authoring/distcheck/distcheck.h"
+#include "authoring/distcheck/native_platform.h"
+#include "authoring/distcheck/profile_reader.h"
 #include "install/script/install_script.h"
-#include "tests/tools/table_text.h"
-#include "tools/distcheck/distcheck.h"
-#include "tools/distcheck/native_platform.h"
-#include "tools/distcheck/profile_reader.h"
+#include "tests/authoring/table_text.h"
 
 namespace {
 

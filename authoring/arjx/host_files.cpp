@@ -1,4 +1,4 @@
-#include "tools/arjx/host_files.h"
+#include "authoring/arjx/host_files.h"
 
 #include <cerrno>
 #include <cstring>

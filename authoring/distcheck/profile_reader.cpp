@@ -1,4 +1,4 @@
-#include "tools/distcheck/profile_reader.h"
+#include "authoring/distcheck/profile_reader.h"
 
 #include <cstdint>
 #include <cstring>

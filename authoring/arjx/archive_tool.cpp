@@ -1,4 +1,4 @@
-#include "tools/arjx/archive_tool.h"
+#include "authoring/arjx/archive_tool.h"
 
 #include <cstring>
 #include <ctime>
@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+#include "authoring/arjx/host_files.h"
 #include "install/archive/arj_reader.h"
-#include "tools/arjx/host_files.h"
 
 namespace {
 

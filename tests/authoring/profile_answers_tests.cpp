@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/authoring/table_text.h"
 #include "tests/install/script/test_dir.h"
-#include "tests/tools/table_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/distcheck/native_platform.h"
+#include "authoring/distcheck/native_platform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include "authoring/distcheck/profile_reader.h"
 #include "install/script/path_checks.h"
-#include "tools/distcheck/profile_reader.h"
 
 namespace {
 

@@ -15,3 +15,7 @@ void UpdateCrc(const void* bytes, size_t count);
 
 // CRC-32 of a whole buffer (complemented result), for checks and tools.
 uint32_t Crc32Of(const void* bytes, size_t count);
+
+// Feeds bytes to a register of the caller's own (preset 0xFFFFFFFF, the
+// CRC is its complement), for data that arrive in pieces.
+uint32_t ContinueCrc32(uint32_t crcRegister, const void* bytes, size_t count);

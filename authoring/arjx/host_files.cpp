@@ -25,14 +25,15 @@ void LowerCaseText(char* text)
 
 namespace {
 
-enum Kind { UNUSED, ARCHIVE_FILE, ARCHIVE_MEMORY, OUTPUT_FILE, OUTPUT_DISCARD };
+enum Kind { UNUSED, ARCHIVE_FILE, ARCHIVE_MEMORY, OUTPUT_FILE, OUTPUT_DISCARD, OUTPUT_BUFFER };
 
 struct HostFile {
     Kind kind;
     int fd;
     const unsigned char* data;
+    unsigned char* buffer;  // OUTPUT_BUFFER
     long long size;
-    long long position;  // archives in memory; written bytes for discards
+    long long position;  // archives in memory; written bytes for discards and buffers
     long long limit;
 };
 
@@ -69,7 +70,7 @@ int HostOpenArchive(const char* path)
         close(fd);
         return -1;
     }
-    int h = Add(HostFile{ARCHIVE_FILE, fd, nullptr, (long long)st.st_size, 0, 0});
+    int h = Add(HostFile{ARCHIVE_FILE, fd, nullptr, nullptr, (long long)st.st_size, 0, 0});
     if (h == -1)
         close(fd);
     return h;
@@ -79,7 +80,7 @@ int HostOpenMemory(const void* data, size_t size)
 {
     if (size > 0x7FFFFFFF)
         return -1;
-    return Add(HostFile{ARCHIVE_MEMORY, -1, static_cast<const unsigned char*>(data),
+    return Add(HostFile{ARCHIVE_MEMORY, -1, static_cast<const unsigned char*>(data), nullptr,
                         (long long)size, 0, 0});
 }
 
@@ -88,7 +89,7 @@ int HostCreateOutput(const char* path)
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return -1;
-    int h = Add(HostFile{OUTPUT_FILE, fd, nullptr, 0, 0, 0});
+    int h = Add(HostFile{OUTPUT_FILE, fd, nullptr, nullptr, 0, 0, 0});
     if (h == -1)
         close(fd);
     return h;
@@ -96,7 +97,19 @@ int HostCreateOutput(const char* path)
 
 int HostOpenDiscard(long long limit)
 {
-    return Add(HostFile{OUTPUT_DISCARD, -1, nullptr, 0, 0, limit});
+    return Add(HostFile{OUTPUT_DISCARD, -1, nullptr, nullptr, 0, 0, limit});
+}
+
+int HostOpenBuffer(void* buffer, size_t capacity)
+{
+    return Add(HostFile{OUTPUT_BUFFER, -1, nullptr, static_cast<unsigned char*>(buffer), 0, 0,
+                        (long long)capacity});
+}
+
+long long HostWritten(int handle)
+{
+    HostFile* f = Find(handle);
+    return f != nullptr ? f->position : -1;
 }
 
 bool HostClose(int handle)
@@ -169,9 +182,11 @@ int WriteOutputFile(int handle, const void* bytes, int count)
     HostFile* f = Find(handle);
     if (f == nullptr || count < 0)
         return 0;
-    if (f->kind == OUTPUT_DISCARD) {
+    if (f->kind == OUTPUT_DISCARD || f->kind == OUTPUT_BUFFER) {
         long long room = f->limit - f->position;
         int n = room < count ? (int)(room < 0 ? 0 : room) : count;
+        if (f->kind == OUTPUT_BUFFER)
+            memcpy(f->buffer + f->position, bytes, (size_t)n);
         f->position += n;
         return n;
     }

@@ -19,5 +19,11 @@ int HostCreateOutput(const char* path);
 // `limit` bytes in total fall short, like a full disk.
 int HostOpenDiscard(long long limit);
 
+// An output into memory: writes beyond `capacity` bytes fall short.
+int HostOpenBuffer(void* buffer, size_t capacity);
+
+// The bytes written so far to an output of HostOpenDiscard or HostOpenBuffer.
+long long HostWritten(int handle);
+
 // Closes any of the above; false when closing a file failed.
 bool HostClose(int handle);

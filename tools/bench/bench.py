@@ -96,11 +96,11 @@ def make_archive(work, name, source, method):
     return path
 
 
-def run_time(command):
+def run_time(command, cwd=None):
     """Wall time and CPU time (user + system) of one run."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
-    r = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    r = subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wall = time.perf_counter() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     if r.returncode != 0:
@@ -109,16 +109,19 @@ def run_time(command):
     return wall, cpu
 
 
-def best_times(commands):
+def best_times(commands, prepare=None, cwd=None):
     """Best time of each command over RUNS rounds; the commands take turns
-    within each round. The time is the CPU time of the run (all its threads)
-    when the machine is busy (wall time well above CPU time: other jobs
-    share the processors), else the wall time."""
+    within each round, each after prepare(i) when given (not timed), in cwd.
+    The time is the CPU time of the run (all its threads) when the machine
+    is busy (wall time well above CPU time: other jobs share the
+    processors), else the wall time."""
     best_wall = [None] * len(commands)
     best_cpu = [None] * len(commands)
     for _ in range(RUNS):
         for i, command in enumerate(commands):
-            wall, cpu = run_time(command)
+            if prepare is not None:
+                prepare(i)
+            wall, cpu = run_time(command, cwd)
             best_wall[i] = wall if best_wall[i] is None else min(best_wall[i], wall)
             best_cpu[i] = cpu if best_cpu[i] is None else min(best_cpu[i], cpu)
     busy = any(w > 1.3 * c for w, c in zip(best_wall, best_cpu))

@@ -1,16 +1,13 @@
 // The codes of method 4: no blocks and no tables. A literal is a 0 bit and
-// its 8 bits. A match sends its length less 2 (1-254) as k 1 bits (k the
-// bit count of length - 1, at most 7), a 0 bit unless k is 7, and k bits;
-// then its distance less one (0-15,871) as k 1 bits (k = 0-4 for ranges
-// starting at 0, 512, 1,536, 3,584 and 7,680), a 0 bit unless k is 4, and
-// 9 + k bits.
+// its 8 bits. A match sends x = length - 2 (1-254) as k 1 bits (k the
+// largest with 2^k - 1 <= x, at most 7), a 0 bit unless k is 7, and x - (2^k
+// - 1) in k bits; then p = distance - 1 (0-15,871) as k 1 bits (k = 0-4 for
+// the ranges starting at 0, 512, 1,536, 3,584 and 7,680), a 0 bit unless k
+// is 4, and p less its range's start in 9 + k bits.
 #pragma once
 #include <cstdint>
 
 #include "authoring/arj_writer/bit_writer.h"
-
-// A match takes at most 14 + 17 bits, a literal 9.
-const int MAX_FAST_CODE_BITS = 31;
 
 inline void PutFastLiteral(BitWriter& w, uint8_t c)
 {

@@ -1,7 +1,7 @@
 // The entry's bytes as the parsers see them: one buffer with the history
 // that a match may reach into, the bytes still to code and the bytes read
-// ahead. The entry compressor slides it along the source; the parsers keep
-// positions into it and move them when it slides.
+// ahead. The entry compressor slides it along the source. Also the small
+// helpers of the matchers: loads, hashes and match extension.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -27,12 +27,6 @@ const int32_t NO_POSITION = -(1 << 30);
 // difference with NO_POSITION still fits 32 bits.
 const int32_t STREAM_LIMIT = 1 << 29;
 
-// A match a matcher found: its length and how far back it starts.
-struct Match {
-    uint16_t length;
-    uint16_t distance;
-};
-
 struct InputWindow {
     uint8_t* data;  // INPUT_CAPACITY + INPUT_PADDING bytes
     int pos;        // the next byte to code
@@ -46,13 +40,6 @@ struct InputWindow {
 inline int CodableEnd(const InputWindow& in)
 {
     return in.complete ? in.end : in.end - LOOKAHEAD;
-}
-
-// The longest match the bytes present allow at pos.
-inline int MaxMatchAt(const InputWindow& in, int pos)
-{
-    int left = in.end - pos;
-    return left < MAX_MATCH ? left : MAX_MATCH;
 }
 
 inline void ClearPositions(int32_t* table, int count)

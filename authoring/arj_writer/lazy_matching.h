@@ -1,4 +1,4 @@
-// The matching loop of methods 2-4. At each position the hash chains give
+// The matching loop of methods 1-4. At each position the hash chains give
 // the best match: the longest, or, with prices, the one that saves the
 // most bits against coding its bytes as literals. A match is put off by a
 // byte while the next position has a better one (lazy evaluation). The
@@ -26,12 +26,6 @@ struct Prices {
 
 namespace lazy_matching {
 
-struct Tables {
-    int32_t* head4;
-    int32_t* head3;
-    uint16_t* back;
-};
-
 struct Choice {
     int len;
     int distance;
@@ -42,7 +36,7 @@ struct Choice {
 // than floorLen; with prices the one saving most (floorLen is MIN_MATCH -
 // 1). `saved` gives the literal bits of the bytes at pos (prefix sums).
 template <bool PRICED>
-inline __attribute__((always_inline)) Choice Search(const Tables& t, const uint8_t* data,
+inline __attribute__((always_inline)) Choice Search(ChainMatcher& m, const uint8_t* data,
                                                     int32_t base, int pos, int maxLen,
                                                     const LazySettings& k, int floorLen,
                                                     const Prices* prices, const int32_t* saved)
@@ -53,14 +47,8 @@ inline __attribute__((always_inline)) Choice Search(const Tables& t, const uint8
     // first byte.
     const int32_t cutoff = s - k.maxDistance > base ? s - k.maxDistance : base;
     const uint32_t first4 = Load32(here);
-    uint32_t h4 = HashOf4(first4, CHAIN_HASH4_BITS);
-    uint32_t h3 = HashOf3(first4, CHAIN_HASH3_BITS);
-    int32_t candidate = t.head4[h4];
-    int32_t short3 = t.head3[h3];
-    t.head4[h4] = s;
-    t.head3[h3] = s;
-    uint32_t link = (uint32_t)(s - candidate);
-    t.back[s & (POSITION_RING - 1)] = (uint16_t)(link < (uint32_t)POSITION_RING ? link : 0);
+    int32_t short3;
+    int32_t candidate = EnterChain(m, s, first4, &short3);
 
     Choice best = {floorLen, 0, 0};
     int longest = floorLen;
@@ -94,14 +82,9 @@ inline __attribute__((always_inline)) Choice Search(const Tables& t, const uint8
                     break;
             }
         }
-        int d = t.back[candidate & (POSITION_RING - 1)];
-        if (d == 0)
-            break;
-        candidate -= d;
+        candidate = NextInChain(m, candidate);
     }
-    if (!PRICED && best.len < MIN_MATCH)
-        best.len = 0;
-    if (PRICED && best.gain <= 0)
+    if ((!PRICED && best.len < MIN_MATCH) || (PRICED && best.gain <= 0))
         best.len = 0;
     return best;
 }
@@ -118,16 +101,15 @@ void MatchLazily(ChainMatcher& m, InputWindow& in, int stop, const LazySettings&
                  const Prices* prices, const int32_t* saved, Sink& sink)
 {
     using namespace lazy_matching;
-    const Tables t = {m.head4, m.head3, m.back};
     // In locals: the sink's byte stores could otherwise change them.
     const uint8_t* const data = in.data;
     const int32_t base = in.base;
     const int end = in.end;
     const int searchEnd = end - 3;  // positions with four bytes after them
-    const int matchEnd = PRICED ? stop + MAX_MATCH : end;  // how far `saved` reaches
+    const int reach = PRICED && stop + MAX_MATCH < end ? stop + MAX_MATCH : end;  // of `saved`
     int pos = in.pos;
     auto maxLenAt = [&](int at) {
-        int left = (end < matchEnd ? end : matchEnd) - at;
+        int left = reach - at;
         return left < MAX_MATCH ? left : MAX_MATCH;
     };
     while (pos < stop) {
@@ -135,14 +117,14 @@ void MatchLazily(ChainMatcher& m, InputWindow& in, int stop, const LazySettings&
             sink.Literal(data[pos++]);
             continue;
         }
-        Choice c = Search<PRICED>(t, data, base, pos, maxLenAt(pos), k, MIN_MATCH - 1, prices, saved);
+        Choice c = Search<PRICED>(m, data, base, pos, maxLenAt(pos), k, MIN_MATCH - 1, prices, saved);
         if (c.len == 0) {
             sink.Literal(data[pos++]);
             continue;
         }
         int next = pos + 1;  // the next position to enter
         while (c.len < k.lazyLen && pos + 1 < stop && pos + 1 < searchEnd) {
-            Choice later = Search<PRICED>(t, data, base, pos + 1, maxLenAt(pos + 1), k,
+            Choice later = Search<PRICED>(m, data, base, pos + 1, maxLenAt(pos + 1), k,
                                           PRICED ? MIN_MATCH - 1 : c.len, prices, saved);
             next = pos + 2;
             if (later.len == 0 || (PRICED ? later.gain <= c.gain : later.len <= c.len))
@@ -153,15 +135,9 @@ void MatchLazily(ChainMatcher& m, InputWindow& in, int stop, const LazySettings&
         sink.Match(c.len, c.distance);
         int after = pos + c.len;
         int limit = after < searchEnd ? after : searchEnd;
-        int32_t s = base + next;
-        for (int i = next; i < limit; ++i, ++s) {
-            uint32_t first4 = Load32(data + i);
-            uint32_t h4 = HashOf4(first4, CHAIN_HASH4_BITS);
-            uint32_t link = (uint32_t)(s - t.head4[h4]);
-            t.back[s & (POSITION_RING - 1)] = (uint16_t)(link < (uint32_t)POSITION_RING ? link : 0);
-            t.head4[h4] = s;
-            t.head3[HashOf3(first4, CHAIN_HASH3_BITS)] = s;
-        }
+        int32_t short3;
+        for (int i = next; i < limit; ++i)
+            EnterChain(m, base + i, Load32(data + i), &short3);
         pos = after;
     }
     in.pos = pos;

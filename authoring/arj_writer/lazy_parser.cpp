@@ -7,7 +7,7 @@
 static const LazySettings SETTINGS[3] = {
     {64, 256, 256, HISTORY_SIZE, 4096},  // method 1
     {16, 128, 64, HISTORY_SIZE, 4096},   // method 2
-    {8, 48, 16, HISTORY_SIZE, 4096},     // method 3
+    {6, 32, 16, HISTORY_SIZE, 4096},     // method 3
 };
 static const bool PRICED[3] = {true, true, false};
 

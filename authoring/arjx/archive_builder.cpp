@@ -107,6 +107,11 @@ bool BuildArchive(const BuildRequest& r, FILE* out, FILE* err)
         if (!AddPath(c, path))
             return false;
     }
+    // arj and 7z take an archive without entries for a damaged one.
+    if (c.sources.empty()) {
+        fprintf(err, "arjx: no files to put into '%s'\n", r.archive.c_str());
+        return false;
+    }
     std::sort(c.sources.begin(), c.sources.end(),
               [](const Source& a, const Source& b) { return a.name < b.name; });
     // Windows would install two names that differ only in case as one file.

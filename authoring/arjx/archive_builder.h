@@ -14,9 +14,10 @@ struct BuildRequest {
 };
 
 // A file adds itself under its own name, a directory its whole tree with
-// names relative to it. Entries are written in the byte order of their
-// names; a glob matches the entry's own name, or its whole name when the
-// glob holds a '/', without regard to case. Prints one line per entry and
+// names relative to it (there must be at least one file). Entries are
+// written in the byte order of their names; a glob matches the entry's own
+// name, or its whole name when the glob holds a '/', without regard to
+// case. Prints one line per entry and
 // a total to out. On any failure prints the reason to err, leaves no
 // archive (an existing one stays as it was) and returns false.
 bool BuildArchive(const BuildRequest& request, FILE* out, FILE* err);

@@ -71,6 +71,9 @@ echo "$out" | grep -qF "bad/pipe' is not a regular file" || fail "pipe text: $ou
 rm -f "$work/c/bad/pipe" && printf 'x' >"$work/c/bad/X.BIN" && printf 'y' >"$work/c/bad/x.bin"
 out=$("$arjx" -c "$work/c/new.arj" "$work/c/bad" 2>&1)
 [ $? = 1 ] && [ ! -e "$work/c/new.arj" ] || fail "names equal but for case did not fail"
+mkdir "$work/c/empty"
+out=$("$arjx" -c "$work/c/new.arj" "$work/c/empty" 2>&1)
+[ $? = 1 ] && [ ! -e "$work/c/new.arj" ] || fail "no files did not fail: $out"
 "$arjx" -c "$work/c/new.arj" -m 5 "$work/c/bad" >/dev/null 2>&1
 [ $? = 2 ] || fail "-m 5 did not exit 2"
 

@@ -487,30 +487,47 @@ TEST_F(ArchiveTest, NamesMustFitTheHeaderAndTheBuffer)
     }
 }
 
-TEST_F(ArchiveTest, NamesThatLeaveTheDestinationAreRefused)
+TEST_F(ArchiveTest, NamesThatLeaveTheDestinationOrNameADeviceAreRefused)
 {
     // Windows drops a part's final dots and spaces: "..." and "...." become
-    // "..", "sub." becomes "sub". Names from another system (host 2) are
-    // checked after bit 7 is cleared, when 0xAE has become '.'.
+    // "..", "sub." becomes "sub". A part that names a device, with any
+    // extension, would be written to the device. Names from another system
+    // (host 2) are checked after bit 7 is cleared, when 0xAE has become '.'
+    // and 0xCE 0xD5 0xCC "NUL".
     struct Case {
         const char* name;
         uint8_t host;
+        EntryNameFault fault;
     };
-    for (Case c : {Case{"\\windows\\win.ini", 0}, {"/etc/passwd", 0}, {"c:autoexec.bat", 0},
-                   {"..\\up.txt", 0}, {"a/../../b.txt", 0}, {"sub\\..", 0}, {"..", 0},
-                   {"...\\newdir\\x.txt", 0}, {"a/..../b", 0}, {"sub.\\x.txt", 0},
-                   {"sub \\x.txt", 0}, {"x.txt.", 0}, {"x.txt ", 0}, {"a/./b", 0},
-                   {"\xAE\xAE\xAE\\x.txt", 2}}) {
+    const EntryNameFault rooted = ENTRY_NAME_ROOTED, shortened = ENTRY_NAME_SHORTENED,
+                         device = ENTRY_NAME_DEVICE;
+    for (Case c : {Case{"\\windows\\win.ini", 0, rooted}, {"/etc/passwd", 0, rooted},
+                   {"c:autoexec.bat", 0, rooted}, {"..\\up.txt", 0, shortened},
+                   {"a/../../b.txt", 0, shortened}, {"sub\\..", 0, shortened}, {"..", 0, shortened},
+                   {"...\\newdir\\x.txt", 0, shortened}, {"a/..../b", 0, shortened},
+                   {"sub.\\x.txt", 0, shortened}, {"sub \\x.txt", 0, shortened},
+                   {"x.txt.", 0, shortened}, {"x.txt ", 0, shortened}, {"a/./b", 0, shortened},
+                   {"\xAE\xAE\xAE\\x.txt", 2, shortened}, {"NUL", 0, device},
+                   {"SUB\\NUL.TXT", 0, device}, {"AUX.TXT", 0, device}, {"COM1", 0, device},
+                   {"lpt9.a.b", 0, device}, {"con .txt", 0, device}, {"sub/prn:x", 0, device},
+                   {"nul\\x.txt", 0, device}, {"COM\xB9.TXT", 0, device},
+                   {"\xCE\xD5\xCC.txt", 2, device}}) {
         EntrySpec e = StoredEntry(c.name, B("x"), 1);
         e.hostSystem = c.host;
         Bytes block = HeaderBlock(BasicHeader(e));
+        block.push_back('x');
         int h = HostOpenMemory(block.data(), block.size());
         char name[ENTRY_NAME_SIZE];
         EXPECT_EQ(ReadEntryHeader(h, name), -1) << c.name;
+        EXPECT_EQ(FindEntryNameFault(name), c.fault) << c.name;
+        // The header has been read whole: the tools name the entry and
+        // can go on after its data.
+        EXPECT_EQ(SeekCached(h, 0, 1), (int)block.size() - 1) << c.name;
         HostClose(h);
     }
-    EXPECT_TRUE(IsSafeEntryName("sub\\dir/file..txt"));
-    EXPECT_TRUE(IsSafeEntryName(".profile\\a b/.x"));
+    for (const char* safe : {"sub\\dir/file..txt", ".profile\\a b/.x", "NULL.TXT", "COM10",
+                             "LPT0", "CONFIG.SYS", "AUXILIAR.Y\\x", "com\xB4"})
+        EXPECT_TRUE(IsSafeEntryName(safe)) << safe;
 }
 
 TEST_F(ArchiveTest, NamesFromOtherSystemsLoseBit7)

@@ -153,13 +153,18 @@ def main():
     # Names that Windows would shorten when it parses the path: a part made
     # only of dots becomes "..", a final dot or space is dropped. The last
     # one comes from another system, whose names lose bit 7 (0xAE is '.').
+    # Then names of devices, which Windows would write to.
     arj(outdir, "one.arj", ["-m0"], ["one.bin"])
     for archive, name, host, file_type in (
             ("dots3.arj", b"...\\newdir\\x.txt", 0, 0),
             ("dots4.arj", b"..../newdir/x.txt", 0, 0),
             ("enddot.arj", b"sub.\\x.txt", 0, 0),
             ("endspace.arj", b"sub \\x.txt", 0, 0),
-            ("highdots.arj", b"\xae\xae\xae\\newdir\\x.txt", 2, 1)):
+            ("highdots.arj", b"\xae\xae\xae\\newdir\\x.txt", 2, 1),
+            ("devnul.arj", b"NUL", 0, 0),
+            ("devsub.arj", b"SUB\\NUL.TXT", 0, 0),
+            ("devaux.arj", b"AUX.TXT", 0, 0),
+            ("devcom.arj", b"COM1", 0, 0)):
         patch_entry(os.path.join(outdir, "one.arj"), os.path.join(outdir, archive), name=name,
                     host=host, file_type=file_type)
     os.remove(os.path.join(outdir, "one.arj"))

@@ -181,15 +181,6 @@ void ReadProfileString(const char* section, const char* key, char* value, int si
     reads.push_back(ProfileRead{section, key, value, line});
 }
 
-int ReadProfileInt(const char* section, const char* key, int fallback, const char* path)
-{
-    std::string host;
-    ProfileFile file;
-    if (!HostPathOf(path, &host) || !LoadProfileFile(host, &file))
-        return fallback;
-    return GetProfileInt(file, section, key, fallback);
-}
-
 bool ParsePathName(const char* path, char parsed[PARSED_PATH_SIZE])
 {
     // The platform leaves the result empty when it is too long.

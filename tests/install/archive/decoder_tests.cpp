@@ -282,6 +282,26 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         literals.Put('a' + i % 26, 8);
         expected.push_back((uint8_t)('a' + i % 26));
     }
+    // Literals, then zero literals whose 45 or 72 zero bits lie past the
+    // data once the trailing zero bytes are cut off: within the limit of
+    // zero bits a decoder may use, or beyond it, whatever the level.
+    struct Trimmed {
+        int count, zeros;
+        BitWriter w;
+    };
+    std::vector<Trimmed> trimmed;
+    for (int zeros : {5, 8}) {
+        for (int count : {134, 136}) {
+            Trimmed t{count, zeros, {}};
+            for (int i = 0; i < count + zeros; ++i) {
+                t.w.Put(0, 1);
+                t.w.Put(i < count ? 'a' + i % 26 : 0, 8);
+            }
+            while (t.w.bytes.back() == 0)
+                t.w.bytes.pop_back();
+            trimmed.push_back(t);
+        }
+    }
     Bytes out;
     for (int level = 0; level < SPEED_LEVEL_COUNT; ++level) {
         SetTransferSizes(level);
@@ -290,6 +310,10 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         for (int size : {45, 50, 51}) {
             ASSERT_TRUE(Decode(4, 0, size, literals.bytes, &out));
             EXPECT_EQ(out, Bytes(expected.begin(), expected.begin() + size)) << size;
+        }
+        for (const Trimmed& t : trimmed) {
+            EXPECT_EQ(Decode(4, 0, t.count + t.zeros, t.w.bytes, &out), t.zeros == 5)
+                << t.count << " literals and " << t.zeros << " zeros at level " << level;
         }
     }
 }

@@ -112,6 +112,23 @@ def patch_entry(source, target, name=None, host=None, file_type=None, original_s
     write(target, data[:pos] + block + data[pos + 4 + len(basic) + 4:])
 
 
+def trim_entry(source, target):
+    """Copies an archive of one entry with the trailing zero bytes of the
+    entry's data cut off; the header's compressed size and CRC are made to
+    match. Returns the number of bytes cut."""
+    data = open(source, "rb").read()
+    _, pos = header_block(data, 0)  # the main header
+    basic, start = header_block(data, pos)
+    size = struct.unpack_from("<I", basic, 12)[0]
+    packed = data[start:start + size].rstrip(b"\0")
+    fields = bytearray(basic)
+    fields[12:16] = struct.pack("<I", len(packed))
+    block = struct.pack("<HH", 0xEA60, len(fields)) + fields + struct.pack("<I", zlib.crc32(fields))
+    write(target, data[:pos] + block + data[pos + 4 + len(basic) + 4:start] + packed +
+          data[start + size:])
+    return size - len(packed)
+
+
 def main():
     outdir = os.path.abspath(sys.argv[1])
     data = os.path.join(outdir, "data")
@@ -176,6 +193,16 @@ def main():
         patch_entry(os.path.join(outdir, "zeros.arj"), os.path.join(outdir, "huge%d.arj" % m),
                     original_size=0x7FFFFFFF)
     os.remove(os.path.join(outdir, "zeros.arj"))
+
+    # Method 4 data whose last codes are zero bits, with the zero bytes at
+    # the end cut off: the decoder reads zeros past the data, like arj.
+    write(os.path.join(data, "tail.bin"), english(rng, 5000) + b"\x80\0\0\0")
+    arj(outdir, "tail.arj", ["-m4"], ["tail.bin"])
+    trimmed = os.path.join(outdir, "trimmed4.arj")
+    if trim_entry(os.path.join(outdir, "tail.arj"), trimmed) < 4:
+        raise SystemExit("trimmed4.arj: fewer than 4 zero bytes to cut")
+    subprocess.run(["arj", "t", trimmed], check=True, stdout=subprocess.DEVNULL)
+    os.remove(os.path.join(outdir, "tail.arj"))
 
     # Made without -2d: binary entries from another host system.
     path = os.path.join(outdir, "unix.arj")

@@ -5,7 +5,9 @@ Usage: bench.py ARJX WORKDIR
 
 Makes the three archives of a typical distribution, 16 MB of output each:
 text packed with -m1, mixed binary data with -m4 and random data with -m0
-(stored; MS-DOS host, -2d). Then times "arjx -t", "arj t" and "7z t" on
+(stored; MS-DOS host, -2d); and 32 MB of random words of a vocabulary of a
+few thousand packed with -m1, where about half the bytes stay literals (the
+decoder's literal path). Then times "arjx -t", "arj t" and "7z t" on
 each, best of RUNS rounds, and prints the output rates in MB/s and the
 arjx/7z and arjx/arj rate ratios. The last line is "ratio_vs_7z_min: X", the
 smallest arjx/7z ratio over the rows.
@@ -73,16 +75,43 @@ def binary_block(rng, size):
     return b"".join(parts)[:size]
 
 
-def make_file(path, block):
-    """TARGET bytes: distinct 4 MB blocks repeated; repeats lie far beyond
+def word_block(rng, size, vocabulary=3000):
+    """Random words of a vocabulary of a few thousand, with English letter
+    frequencies: a word recurs within the format's 26 KB history only now
+    and then, so that about half the bytes stay literals."""
+    letters = "etaoinshrdlcumwfgypbvkjxqz"
+    weights = [127, 91, 82, 75, 70, 67, 63, 61, 60, 43, 40, 28, 28, 24, 24, 22, 20, 20, 19, 15,
+               10, 8, 2, 2, 1, 1]
+    words = set()
+    while len(words) < vocabulary:
+        words.add("".join(rng.choices(letters, weights, k=rng.randint(2, 10))))
+    words = sorted(words)
+    out = []
+    n = 0
+    col = 0
+    while n < size:
+        w = rng.choice(words)
+        out.append(w)
+        n += len(w) + 1
+        col += len(w) + 1
+        if col > 70:
+            out.append("\r\n")
+            col = 0
+        else:
+            out.append(" ")
+    return "".join(out).encode("ascii")[:size]
+
+
+def make_file(path, block, target=TARGET):
+    """target bytes: distinct 4 MB blocks repeated; repeats lie far beyond
     the 26 KB history of the format, so they cost the decoder full price."""
-    if os.path.exists(path) and os.path.getsize(path) == TARGET:
+    if os.path.exists(path) and os.path.getsize(path) == target:
         return
     with open(path, "wb") as f:
         written = 0
-        while written < TARGET:
-            f.write(block[:TARGET - written])
-            written += min(len(block), TARGET - written)
+        while written < target:
+            f.write(block[:target - written])
+            written += min(len(block), target - written)
 
 
 def make_archive(work, name, source, method):
@@ -133,9 +162,11 @@ def main():
     make_file(os.path.join(work, "text.dat"), text_block(rng, 4 * 1024 * 1024 + 17))
     make_file(os.path.join(work, "mixed.dat"), binary_block(rng, 4 * 1024 * 1024 + 29))
     make_file(os.path.join(work, "random.dat"), rng.randbytes(TARGET))
+    make_file(os.path.join(work, "words.dat"), word_block(rng, 4 * 1024 * 1024 + 7), 2 * TARGET)
     rows = [("text -m1", make_archive(work, "text1.arj", "text.dat", 1), "text.dat"),
             ("mixed -m4", make_archive(work, "mixed4.arj", "mixed.dat", 4), "mixed.dat"),
-            ("random -m0", make_archive(work, "random0.arj", "random.dat", 0), "random.dat")]
+            ("random -m0", make_archive(work, "random0.arj", "random.dat", 0), "random.dat"),
+            ("words -m1", make_archive(work, "words1.arj", "words.dat", 1), "words.dat")]
 
     print("%-10s %9s %9s %10s %10s %10s %8s %8s" % (
         "archive", "output MB", "packed MB", "arjx MB/s", "arj MB/s", "7z MB/s", "arjx/7z",

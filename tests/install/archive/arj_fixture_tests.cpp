@@ -88,12 +88,15 @@ TEST_F(FixtureTest, EveryMethodDecodesByteForByte)
                             sizeof textNames / sizeof *textNames, true);
         }
     }
-    // Its trailing zero bytes cut off, so its last 34 zero bits lie past the
-    // data: the same verdict at every level.
+    // trimmed4.arj has its trailing zero bytes cut off, so its last 34 zero
+    // bits lie past the data: the same verdict at every level. far1.arj
+    // holds matches that reach to the window's far end.
     const char* const tail[] = {"tail.bin"};
+    const char* const far[] = {"far.bin"};
     for (int level = 0; level < SPEED_LEVEL_COUNT; ++level) {
         SetTransferSizes(level);
         ExpectExtracted("trimmed4.arj", tail, 1, false);
+        ExpectExtracted("far1.arj", far, 1, false);
     }
 }
 

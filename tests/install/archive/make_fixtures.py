@@ -204,6 +204,16 @@ def main():
     subprocess.run(["arj", "t", trimmed], check=True, stdout=subprocess.DEVNULL)
     os.remove(os.path.join(outdir, "tail.arj"))
 
+    # Random bytes, then pieces of them again 26,620 bytes on, each after a
+    # short repeat: matches that reach to the window's far end right after
+    # copies that may write past their end, in the fast loop and after it.
+    far = bytes(rng.getrandbits(8) for _ in range(6 * WINDOW))
+    chunks = [far[:WINDOW - 4]]
+    for a in range(0, 5 * WINDOW, 38):
+        chunks += [far[a:a + 28], far[a + 18:a + 28]]
+    write(os.path.join(data, "far.bin"), b"".join(chunks))
+    arj(outdir, "far1.arj", ["-m1"], ["far.bin"])
+
     # Made without -2d: binary entries from another host system.
     path = os.path.join(outdir, "unix.arj")
     if os.path.exists(path):

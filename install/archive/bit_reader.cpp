@@ -6,9 +6,9 @@
 BitReaderState bitReader;
 static uint8_t bitInput[BIT_INPUT_SIZE];
 
-// Zero bits past the entry's data that the decoder has used: they sit below
-// any data bits still held, so those gone from the register are used.
-static int ZeroBitsUsed(const BitReaderState& s)
+// The zero bits sit below any data bits still held, so those gone from the
+// register are used.
+int ZeroBitsUsed(const BitReaderState& s)
 {
     return s.zeroBits > s.count ? s.zeroBits - s.count : 0;
 }

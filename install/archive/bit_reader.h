@@ -41,6 +41,9 @@ struct BitReaderState {
 
 extern BitReaderState bitReader;
 
+// Zero bits past the entry's data that the decoder has used so far.
+int ZeroBitsUsed(const BitReaderState& s);
+
 // Clears the reader and loads the first bits of the entry's data.
 bool InitBitReader(int archive);
 

@@ -238,6 +238,11 @@ static bool StartBlock()
     if (!ReadPtLengths(LENGTH_CODE_SYMBOLS, 5, 3) || !ReadCLengths() ||
         !ReadPtLengths(POSITION_SYMBOLS, 5, -1) || s.failed)
         return false;
+    // A block whose header runs past the entry's data belongs to a damaged
+    // stream: made of zero bits, it would give 65,536 zero bytes read with
+    // no bits at all.
+    if (ZeroBitsUsed(s) > 0)
+        return false;
     MakePositionTable();
     return true;
 }

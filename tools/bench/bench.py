@@ -6,8 +6,8 @@ Usage: bench.py ARJX WORKDIR
 Makes the three archives of a typical distribution, 16 MB of output each:
 text packed with -m1, mixed binary data with -m4 and random data with -m0
 (stored; MS-DOS host, -2d); and 32 MB of random words of a vocabulary of a
-few thousand packed with -m1, where about half the bytes stay literals (the
-decoder's literal path). Then times "arjx -t", "arj t" and "7z t" on
+few thousand packed with -m1 (a literal in every four codes, the rest short
+matches: the slowest mix for the decoder). Then times "arjx -t", "arj t" and "7z t" on
 each, best of RUNS rounds, and prints the output rates in MB/s and the
 arjx/7z and arjx/arj rate ratios. The last line is "ratio_vs_7z_min: X", the
 smallest arjx/7z ratio over the rows.
@@ -30,26 +30,35 @@ WORDS = ("the of and to in is that for it as was with be by on not he this are o
          "decoder position literal buffer piece progress percent section").split()
 
 
-def text_block(rng, size):
+def word_lines(size, next_word, line_end):
+    """size bytes of the words of next_word() in lines of about 70
+    characters, each ended by line_end()."""
     out = []
     n = 0
     col = 0
     while n < size:
+        w = next_word()
+        out.append(w)
+        n += len(w) + 1
+        col += len(w) + 1
+        if col > 70:
+            out.append(line_end())
+            col = 0
+        else:
+            out.append(" ")
+    return "".join(out).encode("ascii")[:size]
+
+
+def text_block(rng, size):
+    def next_word():
         w = rng.choice(WORDS)
         r = rng.random()
         if r < 0.04:
             w = w.capitalize()
         elif r < 0.06:
             w = "%s%d" % (w, rng.randint(0, 9999))
-        out.append(w)
-        n += len(w) + 1
-        col += len(w) + 1
-        if col > 70:
-            out.append(".\r\n" if rng.random() < 0.3 else "\r\n")
-            col = 0
-        else:
-            out.append(" ")
-    return "".join(out).encode("ascii")[:size]
+        return w
+    return word_lines(size, next_word, lambda: ".\r\n" if rng.random() < 0.3 else "\r\n")
 
 
 def binary_block(rng, size):
@@ -77,8 +86,8 @@ def binary_block(rng, size):
 
 def word_block(rng, size, vocabulary=3000):
     """Random words of a vocabulary of a few thousand, with English letter
-    frequencies: a word recurs within the format's 26 KB history only now
-    and then, so that about half the bytes stay literals."""
+    frequencies. Packed, about one code in four is a literal and the rest are
+    short matches at random distances: the decoder's dearest mix."""
     letters = "etaoinshrdlcumwfgypbvkjxqz"
     weights = [127, 91, 82, 75, 70, 67, 63, 61, 60, 43, 40, 28, 28, 24, 24, 22, 20, 20, 19, 15,
                10, 8, 2, 2, 1, 1]
@@ -86,20 +95,7 @@ def word_block(rng, size, vocabulary=3000):
     while len(words) < vocabulary:
         words.add("".join(rng.choices(letters, weights, k=rng.randint(2, 10))))
     words = sorted(words)
-    out = []
-    n = 0
-    col = 0
-    while n < size:
-        w = rng.choice(words)
-        out.append(w)
-        n += len(w) + 1
-        col += len(w) + 1
-        if col > 70:
-            out.append("\r\n")
-            col = 0
-        else:
-            out.append(" ")
-    return "".join(out).encode("ascii")[:size]
+    return word_lines(size, lambda: rng.choice(words), lambda: "\r\n")
 
 
 def make_file(path, block, target=TARGET):

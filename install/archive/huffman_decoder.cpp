@@ -40,17 +40,19 @@ static uint16_t literalFast[1 << LITERAL_TABLE_BITS];
 // register; or FAST_NODE and the tree node.
 static uint32_t positionFast[1 << SMALL_TABLE_BITS];
 
+// The position table entry of symbol j.
+static uint32_t PositionEntry(unsigned j)
+{
+    unsigned extra = j >= 2 ? j - 1 : 0;
+    unsigned base = j >= 2 ? 1u << (j - 1) : j;
+    return base << 16 | extra << 6 | (smallLengths[j] + extra);
+}
+
 static void MakePositionTable()
 {
     for (int i = 0; i < (1 << SMALL_TABLE_BITS); ++i) {
         unsigned j = smallTable[i];
-        if (j >= (unsigned)POSITION_SYMBOLS) {
-            positionFast[i] = FAST_NODE | j;
-            continue;
-        }
-        unsigned extra = j >= 2 ? j - 1 : 0;
-        unsigned base = j >= 2 ? 1u << (j - 1) : j;
-        positionFast[i] = base << 16 | extra << 6 | (smallLengths[j] + extra);
+        positionFast[i] = j >= (unsigned)POSITION_SYMBOLS ? FAST_NODE | j : PositionEntry(j);
     }
 }
 
@@ -268,8 +270,7 @@ static inline int TakePosition(uint64_t& bits, int& count)
     unsigned e = positionFast[bits >> (64 - SMALL_TABLE_BITS)];
     if (__builtin_expect(e & FAST_NODE, 0)) {
         int j = WalkTree(bits, (int)(e & ~FAST_NODE), SMALL_TABLE_BITS, POSITION_SYMBOLS);
-        unsigned extra = j >= 2 ? (unsigned)j - 1 : 0;
-        e = (j >= 2 ? 1u << (j - 1) : (unsigned)j) << 16 | extra << 6 | (smallLengths[j] + extra);
+        e = PositionEntry((unsigned)j);
     }
     int total = (int)(e & 63);
     // The top `total` bits (none for 0), of which the extra bits are the last.

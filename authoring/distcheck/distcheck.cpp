@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "authoring/arjx/archive_tool.h"
 #include "authoring/arjx/host_files.h"
 #include "authoring/distcheck/native_platform.h"
 #include "authoring/distcheck/profile_reader.h"
@@ -225,17 +226,6 @@ struct ArchiveCheck {
     std::string verdict;                // the installer's message when it would stop
 };
 
-// The name of the entry whose header was read last, even when the reader
-// refused it.
-std::string HeaderName()
-{
-    int first = headerBuffer[0];
-    std::string name;
-    for (int i = first; i < HEADER_BUFFER_SIZE && headerBuffer[i] != 0; ++i)
-        name += static_cast<char>(headerBuffer[i]);
-    return name;
-}
-
 std::string RefusalReason(const EntryHeaderRecord& e)
 {
     if (e.minimumVersion > 3)
@@ -284,13 +274,10 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         int rc = ReadEntryHeader(archive, name);
         if (rc == 0)
             break;
-        if (rc == -1) {
-            std::string stored = HeaderName();
-            if (!stored.empty() && !IsSafeEntryName(stored.c_str()))
-                a.problems.push_back("entry " + Quoted(stored) +
-                                     ": unsafe name (drive, leading backslash, \"..\" part or a part ending in a dot or a space)");
-            else
-                a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
+        // A refused name leaves the header read and the name in the buffer.
+        EntryNameFault fault = name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
+        if (rc == -1 && fault == ENTRY_NAME_SAFE) {
+            a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
             if (a.verdict.empty())
                 a.verdict = readError;
             break;  // the entries after it cannot be found
@@ -298,7 +285,12 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         int dataStart = SeekCached(archive, 0, 1);
         const EntryHeaderRecord e = EntryHeader;
         bool ok = true;
-        if (!IsEntrySupported()) {
+        if (fault != ENTRY_NAME_SAFE) {
+            a.problems.push_back("entry " + Quoted(name) + ": unsafe name (" + EntryNameFaultText(fault) + ")");
+            if (a.verdict.empty())
+                a.verdict = readError;
+            ok = false;
+        } else if (!IsEntrySupported()) {
             a.problems.push_back("entry " + Quoted(name) + ": " + RefusalReason(e));
             if (a.verdict.empty())
                 a.verdict = readError;

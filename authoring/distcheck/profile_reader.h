@@ -41,8 +41,3 @@ const ProfileKey* FindProfileKey(const ProfileFile& file, const char* section, c
 // or 0 when the default was used.
 int GetProfileValue(const ProfileFile& file, const char* section, const char* key, char* value,
                     int size);
-
-// GetPrivateProfileIntA: the value (its first 29 characters) read as an
-// integer after optional spaces and sign, with a 0x, 0o or 0b prefix naming
-// the base, wrapping at 32 bits; fallback when the key has no value.
-int GetProfileInt(const ProfileFile& file, const char* section, const char* key, int fallback);

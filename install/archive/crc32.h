@@ -15,3 +15,7 @@ void UpdateCrc(const void* bytes, size_t count);
 
 // CRC-32 of a whole buffer (complemented result), for checks and tools.
 uint32_t Crc32Of(const void* bytes, size_t count);
+
+// Test hook: with false, long buffers take the table path too, as on a
+// processor without carry-less multiplication (the default is true).
+void AllowCarrylessCrc(bool allowed);

@@ -39,25 +39,34 @@ bool RunPendingMessages()
 static LONGLONG lastCheckPointPump = 0;
 static LONGLONG pumpIntervalTicks = 0;
 
-// The time now when the check point's pump is due, else 0.
-static LONGLONG DueTime()
+// Ticks left at `now` until the check point's pump is due, 0 when due.
+static LONGLONG TicksLeftAt(LONGLONG now)
 {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
     if (pumpIntervalTicks == 0) {
         LARGE_INTEGER frequency;
         QueryPerformanceFrequency(&frequency);
         pumpIntervalTicks = frequency.QuadPart * PUMP_INTERVAL_MS / 1000;
     }
-    if (lastCheckPointPump != 0 && now.QuadPart - lastCheckPointPump < pumpIntervalTicks &&
-        now.QuadPart >= lastCheckPointPump)
+    if (lastCheckPointPump == 0 || now < lastCheckPointPump || now - lastCheckPointPump >= pumpIntervalTicks)
+        return 0;
+    return lastCheckPointPump + pumpIntervalTicks - now;
+}
+
+// The time now when the check point's pump is due, else 0.
+static LONGLONG DueTime()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (TicksLeftAt(now.QuadPart) != 0)
         return 0;
     return now.QuadPart != 0 ? now.QuadPart : 1;
 }
 
-bool PumpIsDue()
+LONGLONG PumpTicksLeft()
 {
-    return DueTime() != 0;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return TicksLeftAt(now.QuadPart);
 }
 
 bool RunPendingMessagesWhenDue()

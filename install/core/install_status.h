@@ -44,8 +44,9 @@ bool RunPendingMessages();
 const int PUMP_INTERVAL_MS = 10;
 bool RunPendingMessagesWhenDue();
 
-// Whether the next check point would run the pump; changes nothing.
-bool PumpIsDue();
+// Performance-counter ticks left until the next check point would run the
+// pump, 0 when it is due; changes nothing.
+LONGLONG PumpTicksLeft();
 
 // Test hook: the next check point runs the pump whatever the time.
 void MakeNextPumpDue();

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "install/archive/ceil_div.h"
 #include "install/core/global_block.h"
 #include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
@@ -155,23 +154,36 @@ int ReadInPieces(int handle, void* buffer, int count)
     if (!pumpEnabled)
         return (int)_lread(handle, buffer, (UINT)count);
     int piece = readPieceSize > 0 ? readPieceSize : 1;
-    int pieces = CeilDiv(count, piece);
     char* out = static_cast<char*>(buffer);
-    // The pieces before which the pump is not due are read together, in one
-    // platform call; where it is due, the pieces before it are read first.
-    int unread = 0;  // the first piece not yet read
-    for (int i = 0; i <= pieces; ++i) {
-        if (i < pieces && !PumpIsDue())
-            continue;
-        int from = unread * piece;
-        int to = i == pieces ? count : i * piece;
-        if (to > from && (int)_lread(handle, out + from, (UINT)(to - from)) != to - from)
-            return -1;
-        unread = i;
-        if (i < pieces && !RunPendingMessagesWhenDue()) {
+    // Each platform read takes whole pieces, after a check point: the first
+    // read one piece, each later one as many as can be read before the pump
+    // is due at the time per piece that the read before took. A diskette is
+    // read piece by piece with the window running in between; fast media
+    // give the rest of the request in one more read.
+    LONGLONG ticksPerPiece = -1;  // unknown until a piece has been read
+    for (int done = 0; done < count;) {
+        if (!RunPendingMessagesWhenDue()) {
             cancelRequested = true;
             return -1;
         }
+        long long n = piece;
+        if (ticksPerPiece == 0) {
+            n = count - done;
+        } else if (ticksPerPiece > 0) {
+            long long fit = PumpTicksLeft() / ticksPerPiece;
+            if (fit > 1)
+                n = fit * piece;
+        }
+        if (n > count - done)
+            n = count - done;
+        LARGE_INTEGER start;
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&start);
+        if ((long long)_lread(handle, out + done, (UINT)n) != n)
+            return -1;
+        QueryPerformanceCounter(&end);
+        ticksPerPiece = (end.QuadPart - start.QuadPart) * piece / n;
+        done += (int)n;
     }
     return count;
 }

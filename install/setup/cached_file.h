@@ -26,9 +26,11 @@ int OpenCached(const char* path, int mode, int cacheSize);
 // Closes the file and releases its cache; the platform close result.
 int CloseCached(int handle);
 
-// Platform reads of count bytes, in readPieceSize pieces with a check point
-// (RunPendingMessagesWhenDue) before each while pumpEnabled is set; pieces
-// between pump runs are read in one call. count or -1 (short read or ended).
+// Platform reads of count bytes, each of whole readPieceSize pieces with a
+// check point (RunPendingMessagesWhenDue) before it while pumpEnabled is
+// set: one piece first, then as many as the time the last read took per
+// piece lets finish before the pump is due. count or -1 (short read or
+// ended).
 int ReadInPieces(int handle, void* buffer, int count);
 
 // Creates or truncates a file with normal attributes (an existing file's

@@ -22,6 +22,7 @@ static char outputBuffer[OUTPUT_BUFFER_SIZE];
 static int outputHandle = -1;     // the file the buffer belongs to
 static int outputCount = 0;       // bytes waiting in the buffer
 static bool outputFailed = false;
+static bool outputAbandoned = false;  // closed by AbandonOutputFile; nothing more goes to it
 
 static bool FlushOutput()
 {
@@ -125,8 +126,12 @@ int OpenCached(const char* path, int mode, int cacheSize)
 int CloseCached(int handle)
 {
     if (handle != -1 && handle == outputHandle) {
-        bool written = FlushOutput();
+        bool abandoned = outputAbandoned;
+        bool written = !abandoned && FlushOutput();
         outputHandle = -1;
+        outputAbandoned = false;
+        if (abandoned)
+            return -1;
         int result = _lclose(handle);
         return written && result != HFILE_ERROR ? result : -1;
     }
@@ -293,11 +298,23 @@ int CreateOutputFile(const char* path)
     outputHandle = handle;
     outputCount = 0;
     outputFailed = false;
+    outputAbandoned = false;
     return handle;
+}
+
+void AbandonOutputFile()
+{
+    if (outputHandle == -1 || outputAbandoned)
+        return;
+    _lclose(outputHandle);
+    outputCount = 0;
+    outputAbandoned = true;
 }
 
 int WriteOutputFile(int handle, const void* bytes, int count)
 {
+    if (handle == outputHandle && outputAbandoned)
+        return 0;
     if (handle != outputHandle || count < 0) {
         UINT written = _lwrite(handle, static_cast<const char*>(bytes), (UINT)count);
         return written == (UINT)HFILE_ERROR ? 0 : (int)written;

@@ -40,6 +40,12 @@ int ReadInPieces(int handle, void* buffer, int count);
 // not be written.
 int CreateOutputFile(const char* path);
 
+// Ends the output file being written, if any, when the installation ends in
+// the middle of it: its buffered output is dropped and the file closed, so
+// that other programs can take it; later writes to it and its CloseCached
+// fail without touching any file.
+void AbandonOutputFile();
+
 // A movable zero-filled block of 16..32,767 bytes, as large as memory allows
 // up to the size asked for; null when not even 16 bytes are available.
 HGLOBAL AllocCacheBuffer(int requestedSize);

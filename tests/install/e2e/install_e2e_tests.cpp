@@ -46,6 +46,7 @@ struct ScriptSpec {
     std::vector<ItemSpec> items;
     std::string iconGroup = "Tarvo E2E";
     bool rejected = false;  // an "ArcFileNumber" of 0
+    std::string stage6Argument;  // one more argument of the stage-6 logger
 };
 
 std::string Lower(std::string text)
@@ -106,9 +107,12 @@ protected:
         s += line;
         s += "[Command Lines]\r\n";
         for (int stage = 1; stage <= 8; stage++) {
-            snprintf(line, sizeof line, "ExeCLin_%02d=ES:%d_WS:0 Ini_Dirstage_logger.exe Ini_Dirstages.log %d\r\n",
+            snprintf(line, sizeof line, "ExeCLin_%02d=ES:%d_WS:0 Ini_Dirstage_logger.exe Ini_Dirstages.log %d",
                      stage, stage, stage);
             s += line;
+            if (stage == 6 && !script.stage6Argument.empty())
+                s += " " + script.stage6Argument;
+            s += "\r\n";
         }
         s += "[Check Boxes]\r\n";
         snprintf(line, sizeof line, "ChckBoxNumber=%d\r\n", static_cast<int>(script.checkBoxes.size()));
@@ -191,13 +195,14 @@ protected:
 
     // Starts the installation of the large archive at the slowest speed and
     // gives its panel once the output file has begun to be written (null when
-    // no panel appears).
+    // no panel appears). Stage 6 logs the output file's size.
     HWND StartLargeInstallation()
     {
         CopyArchive("BIG.ARJ", disk1_);
         ScriptSpec script;
         script.speedLevel = 0;
         script.archives = {{"BIG.ARJ"}};
+        script.stage6Argument = "size:Dst_Dirlarge.dat";
         WriteScript(script);
         Start();
         ConfirmOptions();
@@ -244,11 +249,12 @@ protected:
         Pause(300);
     }
 
-    // The stages whose command lines ran, in the order they were started.
-    std::vector<int> Stages()
+    // The logged lines of the stages' command lines (stage number and
+    // arguments), in the order they were started.
+    std::vector<std::string> StageLines()
     {
         std::string log;
-        std::vector<std::pair<std::string, int>> entries;
+        std::vector<std::pair<std::string, std::string>> entries;
         if (!ReadWholeFile(disk1_ + "stages.log", &log))
             return {};
         size_t pos = 0;
@@ -259,16 +265,23 @@ protected:
             std::string line = log.substr(pos, end - pos);
             size_t space = line.find(' ');
             if (space != std::string::npos)
-                entries.push_back({line.substr(0, space), atoi(line.c_str() + space + 1)});
+                entries.push_back({line.substr(0, space), line.substr(space + 1)});
             pos = end + 1;
         }
         std::stable_sort(entries.begin(), entries.end(),
-                         [](const std::pair<std::string, int>& a, const std::pair<std::string, int>& b) {
-                             return a.first < b.first;
-                         });
-        std::vector<int> stages;
+                         [](const std::pair<std::string, std::string>& a,
+                            const std::pair<std::string, std::string>& b) { return a.first < b.first; });
+        std::vector<std::string> lines;
         for (const auto& entry : entries)
-            stages.push_back(entry.second);
+            lines.push_back(entry.second);
+        return lines;
+    }
+
+    std::vector<int> Stages()
+    {
+        std::vector<int> stages;
+        for (const std::string& line : StageLines())
+            stages.push_back(atoi(line.c_str()));
         return stages;
     }
 
@@ -499,6 +512,12 @@ TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
     EXPECT_GT(written.size(), 0u) << "the part already written stays";
     EXPECT_LT(written.size(), full.size());
     EXPECT_TRUE(full.compare(0, written.size(), written) == 0);
+    // Stage 6 could take the file (it was closed) and nothing was written
+    // to it afterwards.
+    std::vector<std::string> lines = StageLines();
+    ASSERT_EQ(lines.size(), expectedStages.size());
+    std::string seen = lines[4];
+    EXPECT_EQ(seen.substr(seen.rfind('=') + 1), std::to_string(written.size())) << seen;
 }
 
 TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)

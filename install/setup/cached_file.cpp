@@ -285,12 +285,16 @@ int SeekCached(int handle, int offset, int origin)
 
 int CreateOutputFile(const char* path)
 {
-    // A read-only file left by an earlier installation would refuse to be
-    // truncated; the decision to replace it has been taken.
+    // The decision to replace the file has been taken. A read-only file (as
+    // an earlier installation leaves it) would refuse to be truncated, and a
+    // hidden or system one to be created over with normal attributes.
+    const DWORD inTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & inTheWay) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DWORD kept = attributes & ~inTheWay;
+        SetFileAttributesA(path, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+    }
     HFILE handle = _lcreat(path, 0);
     if (handle == HFILE_ERROR)
         return -1;

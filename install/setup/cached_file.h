@@ -34,10 +34,10 @@ int CloseCached(int handle);
 int ReadInPieces(int handle, void* buffer, int count);
 
 // Creates or truncates a file with normal attributes (an existing file's
-// read-only attribute is cleared first); -1 on failure. Its output is
-// collected in a 64 KB buffer by WriteOutputFile and written out when the
-// buffer is full and by CloseCached, which returns -1 when any of it could
-// not be written.
+// read-only, hidden and system attributes are cleared first); -1 on
+// failure. Its output is collected in a 64 KB buffer by WriteOutputFile and
+// written out when the buffer is full and by CloseCached, which returns -1
+// when any of it could not be written.
 int CreateOutputFile(const char* path);
 
 // Ends the output file being written, if any, when the installation ends in

@@ -278,14 +278,17 @@ TEST_F(CachedFileTest, OutputFiles)
     ASSERT_NE(h, -1);
     EXPECT_EQ(WriteOutputFile(h, "abc", 3), 3);
     EXPECT_EQ(CloseCached(h), 0);
-    // A read-only file (as an earlier installation leaves it) loses the
-    // attribute first: Windows would refuse to truncate it. Wine running as
-    // root truncates it anyway, so the attribute itself is checked.
-    ASSERT_TRUE(SetFileAttributesA(out.c_str(), FILE_ATTRIBUTE_READONLY));
+    // A read-only, hidden and system file (as an earlier installation may
+    // leave it) loses these attributes first: Windows would refuse to
+    // truncate it or to create over it with normal attributes. Wine does
+    // both anyway, so the attributes themselves are checked.
+    const DWORD inTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(SetFileAttributesA(out.c_str(), inTheWay));
+    ASSERT_EQ(GetFileAttributesA(out.c_str()) & inTheWay, inTheWay);
     h = CreateOutputFile(out.c_str());  // truncates
     ASSERT_NE(h, -1);
     EXPECT_EQ(CloseCached(h), 0);
-    EXPECT_EQ(GetFileAttributesA(out.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(GetFileAttributesA(out.c_str()) & inTheWay, 0u);
     HANDLE f = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(GetFileSize(f, nullptr), 0u);
     CloseHandle(f);

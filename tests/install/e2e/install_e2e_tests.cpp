@@ -81,7 +81,9 @@ protected:
     void SetUp() override
     {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = TempRoot() + info->name() + "\\";
+        std::string name = info->name();  // "Case/1" for a parameter
+        std::replace(name.begin(), name.end(), '/', '_');
+        root_ = TempRoot() + name + "\\";
         RemoveTree(root_.substr(0, root_.size() - 1));
         disk1_ = root_ + "disk1\\";
         disk2_ = root_ + "disk2\\";
@@ -624,17 +626,24 @@ TEST_F(InstallE2E, EntryWhoseDirectoryCannotBeMadeStopsTheInstallation)
     ExpectFailedInstallation("MAIN.ARJ", "Cannot create the file '" + Lower(dest_) + "data\\table.dat'. ");
 }
 
-TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
+// Whether the second diskette's archive is damaged: the installation fails.
+class FinishWaitingForTheProgramFile : public InstallE2E, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FinishWaitingForTheProgramFile, RunsOnceAndKeepsItsOutcome)
 {
     // The installer runs from a copy whose directory is moved away while the
     // diskette prompt is open, as when its diskette has been taken out: the
     // finish waits with "Insert the first diskette.".
+    bool fails = GetParam();
     std::string programDir = root_ + "program";
     ASSERT_TRUE(MakeDirectories(programDir));
     program_ = programDir + "\\install.exe";
     ASSERT_TRUE(CopyFileA((ProgramDir() + "install.exe").c_str(), program_.c_str(), FALSE));
     HWND prompt = StartUntilDiskettePrompt(true);
     ASSERT_NE(prompt, nullptr) << "no diskette prompt";
+    if (fails) {
+        ASSERT_TRUE(CopyFileA((FixtureDir() + "SHORT.ARJ").c_str(), (disk2_ + "EXTRA.ARJ").c_str(), FALSE));
+    }
     ASSERT_TRUE(MoveFileA(programDir.c_str(), (programDir + "-away").c_str()));
     SetControlText(prompt, 110, disk2_);
     PressAndWait(prompt, IDOK);
@@ -642,7 +651,8 @@ TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
     HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
     ASSERT_NE(box, nullptr);
     std::vector<std::string> shown = {ReadMessageBox(box).text};
-    // Cancel on the panel while the finish waits does nothing.
+    // Cancel on the panel while the finish waits does nothing: a failure
+    // text stays as it was.
     HWND panel = installer_.WaitForDialog(DialogKind::Panel, 1000);
     ASSERT_NE(panel, nullptr);
     PressButton(panel, IDCANCEL);
@@ -655,11 +665,15 @@ TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
         PressAndWait(box, IDOK);
     }
     ExpectExit();
-    std::vector<std::string> expectedBoxes = {"Insert the first diskette.", DONE_TEXT};
+    std::vector<std::string> expectedBoxes = {
+        "Insert the first diskette.",
+        fails ? std::string("Reading or unpacking error in 'extra.arj'. ") + TERMINATED_TEXT : DONE_TEXT};
     EXPECT_EQ(shown, expectedBoxes);
-    std::vector<int> expectedStages = {1, 2, 3, 4, 5, 7, 8};
+    std::vector<int> expectedStages = {1, 2, 3, 4, fails ? 6 : 5, 7, 8};
     EXPECT_EQ(Stages(), expectedStages);
 }
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, FinishWaitingForTheProgramFile, ::testing::Bool());
 
 TEST_F(InstallE2E, RejectedScriptShowsOneMessageAndNoWindow)
 {

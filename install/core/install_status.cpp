@@ -52,16 +52,6 @@ static LONGLONG TicksLeftAt(LONGLONG now)
     return lastCheckPointPump + pumpIntervalTicks - now;
 }
 
-// The time now when the check point's pump is due, else 0.
-static LONGLONG DueTime()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (TicksLeftAt(now.QuadPart) != 0)
-        return 0;
-    return now.QuadPart != 0 ? now.QuadPart : 1;
-}
-
 LONGLONG PumpTicksLeft()
 {
     LARGE_INTEGER now;
@@ -69,13 +59,19 @@ LONGLONG PumpTicksLeft()
     return TicksLeftAt(now.QuadPart);
 }
 
+bool RunPendingMessagesBefore(LONGLONG ticks)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (TicksLeftAt(now.QuadPart) > ticks)
+        return true;
+    lastCheckPointPump = now.QuadPart != 0 ? now.QuadPart : 1;
+    return RunPendingMessages();
+}
+
 bool RunPendingMessagesWhenDue()
 {
-    LONGLONG now = DueTime();
-    if (now == 0)
-        return true;
-    lastCheckPointPump = now;
-    return RunPendingMessages();
+    return RunPendingMessagesBefore(0);
 }
 
 void MakeNextPumpDue()

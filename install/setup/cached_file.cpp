@@ -154,30 +154,33 @@ int CloseCached(int handle)
     return result == HFILE_ERROR ? -1 : result;
 }
 
+// The speed of the last platform read in pieces: performance-counter ticks
+// per byte, 0 before the first.
+static double readTicksPerByte = 0;
+
 int ReadInPieces(int handle, void* buffer, int count)
 {
     if (!pumpEnabled)
         return (int)_lread(handle, buffer, (UINT)count);
     int piece = readPieceSize > 0 ? readPieceSize : 1;
     char* out = static_cast<char*>(buffer);
-    // Each platform read takes whole pieces, after a check point: the first
-    // read one piece, each later one as many as can be read before the pump
-    // is due at the time per piece that the read before took. A diskette is
-    // read piece by piece with the window running in between; fast media
-    // give the rest of the request in one more read.
-    LONGLONG ticksPerPiece = -1;  // unknown until a piece has been read
+    // Each platform read takes whole pieces, after a check point that runs
+    // the pump when it would fall due during the read's first piece: the
+    // first read one piece, each later one as many as can be read before
+    // the pump is due at the speed of the read before. A diskette is read
+    // piece by piece with the window running in between; fast media give
+    // the rest of the request in one more read.
     for (int done = 0; done < count;) {
-        if (!RunPendingMessagesWhenDue()) {
+        double pieceTicks = readTicksPerByte * piece;
+        if (!RunPendingMessagesBefore((LONGLONG)pieceTicks)) {
             cancelRequested = true;
             return -1;
         }
         long long n = piece;
-        if (ticksPerPiece == 0) {
-            n = count - done;
-        } else if (ticksPerPiece > 0) {
-            long long fit = PumpTicksLeft() / ticksPerPiece;
+        if (done > 0) {
+            double fit = pieceTicks >= 1 ? PumpTicksLeft() / pieceTicks : count;
             if (fit > 1)
-                n = fit * piece;
+                n = (long long)fit * piece;
         }
         if (n > count - done)
             n = count - done;
@@ -187,7 +190,7 @@ int ReadInPieces(int handle, void* buffer, int count)
         if ((long long)_lread(handle, out + done, (UINT)n) != n)
             return -1;
         QueryPerformanceCounter(&end);
-        ticksPerPiece = (end.QuadPart - start.QuadPart) * piece / n;
+        readTicksPerByte = (double)(end.QuadPart - start.QuadPart) / (double)n;
         done += (int)n;
     }
     return count;

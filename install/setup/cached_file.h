@@ -26,11 +26,11 @@ int OpenCached(const char* path, int mode, int cacheSize);
 // Closes the file and releases its cache; the platform close result.
 int CloseCached(int handle);
 
-// Platform reads of count bytes, each of whole readPieceSize pieces with a
-// check point (RunPendingMessagesWhenDue) before it while pumpEnabled is
-// set: one piece first, then as many as the time the last read took per
-// piece lets finish before the pump is due. count or -1 (short read or
-// ended).
+// Platform reads of count bytes while pumpEnabled is set, each of whole
+// readPieceSize pieces and after a check point (RunPendingMessagesBefore
+// the time a piece took in the last read): one piece first, then as many as
+// can be read before the pump is due at the last read's speed. count or -1
+// (short read or ended).
 int ReadInPieces(int handle, void* buffer, int count);
 
 // Creates or truncates a file with normal attributes (an existing file's

@@ -518,7 +518,7 @@ TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
     // to it afterwards.
     std::vector<std::string> lines = StageLines();
     ASSERT_EQ(lines.size(), expectedStages.size());
-    std::string seen = lines[4];
+    std::string seen = lines[4];  // stage 6
     EXPECT_EQ(seen.substr(seen.rfind('=') + 1), std::to_string(written.size())) << seen;
 }
 

@@ -356,10 +356,12 @@ std::string DisketteName(const std::vector<std::string>& diskettes, int index)
 
 }  // namespace
 
-int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* out)
+// Loads the script on the diskette with the installer's loader; when the
+// loader refuses it, reports the key it read last and the installer's
+// message.
+static bool LoadScript(const std::string& diskette, Report& report)
 {
-    Report report{out, quiet, diskettes[0] + "/install.ini", {}};
-    SetDisketteDirectory(diskettes[0]);
+    SetDisketteDirectory(diskette);
     ClearLoaderRecord();
     bool loaded = LoadInstallScript("A:\\");
     std::string scriptHost;
@@ -367,22 +369,33 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
         report.scriptFile = scriptHost;
         LoadProfileFile(scriptHost, &report.profile);
     }
-
-    if (!loaded) {
-        const ShownMessage& m = LoaderMessage();
-        if (m.text == NOT_FOUND_MESSAGE) {
-            report.Line(1, "no install.ini in " + diskettes[0]);
-        } else if (!LoaderReads().empty()) {
-            const ProfileRead& r = LoaderReads().back();
-            int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
-            report.Line(line, "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " +
-                                  DescribeRule(r));
-        }
-        fprintf(out, "install.exe would refuse the script: caption %s, message %s, icon %s\n",
-                Quoted(m.caption).c_str(), Quoted(m.text).c_str(),
-                m.icon == SCRIPT_ICON_STOP ? "stop" : "exclamation");
-        return 1;
+    if (loaded)
+        return true;
+    const ShownMessage& m = LoaderMessage();
+    if (m.text == NOT_FOUND_MESSAGE) {
+        report.Line(1, "no install.ini in " + diskette);
+    } else if (!LoaderReads().empty()) {
+        const ProfileRead& r = LoaderReads().back();
+        int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
+        report.Line(line, "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " + DescribeRule(r));
     }
+    fprintf(report.out, "install.exe would refuse the script: caption %s, message %s, icon %s\n",
+            Quoted(m.caption).c_str(), Quoted(m.text).c_str(),
+            m.icon == SCRIPT_ICON_STOP ? "stop" : "exclamation");
+    return false;
+}
+
+bool LoadScriptAsInstaller(const std::string& dir, FILE* out)
+{
+    Report report{out, false, dir + "/install.ini", {}};
+    return LoadScript(dir, report);
+}
+
+int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* out)
+{
+    Report report{out, quiet, diskettes[0] + "/install.ini", {}};
+    if (!LoadScript(diskettes[0], report))
+        return 1;
 
     const InstallScriptRecord& s = InstallScript;
     // The installer's passes: each archive comes from the first diskette

@@ -41,3 +41,9 @@ const ProfileKey* FindProfileKey(const ProfileFile& file, const char* section, c
 // or 0 when the default was used.
 int GetProfileValue(const ProfileFile& file, const char* section, const char* key, char* value,
                     int size);
+
+// Replaces the value of the key on the given line (as FindProfileKey reports
+// it) in the file's bytes; everything else stays as it is: the key, the
+// spaces, quotes around the value, the line breaks. False when that line
+// holds no value.
+bool ReplaceValueOnLine(std::string* bytes, int line, const std::string& value);

@@ -42,38 +42,42 @@ int PointInClientArea(HWND target, POINT point)
     return PtInRect(&client, point) ? 1 : 0;
 }
 
-void StartPickTracking()
-{
-    POINT cursor;
-    GetCursorPos(&cursor);
-    pickTarget = WindowFromPoint(cursor);
-    clientAreaFlag = PointInClientArea(pickTarget, cursor);
-    DrawHighlightFrame(pickTarget, clientAreaFlag);
-}
-
-void DropPickTarget()
+// Moves the frame to a window (or to the other part of the same window):
+// erases it where it is, then draws it on the new target. A new target first
+// paints what it has pending: painted afterwards, it would cover parts of the
+// inverted frame, and erasing the frame would then leave marks.
+static void MoveFrameTo(HWND target, int inClient)
 {
     DrawHighlightFrame(pickTarget, clientAreaFlag);
-    pickTarget = NULL;
+    clientAreaFlag = inClient;
+    if (target != pickTarget)
+        UpdateWindow(target);
+    DrawHighlightFrame(target, clientAreaFlag);
+    pickTarget = target;
 }
 
+// Frames the window under the cursor when it differs from the target or the
+// cursor has crossed its client-area border.
 static void TrackCursor()
 {
     POINT cursor;
     GetCursorPos(&cursor);
     HWND under = WindowFromPoint(cursor);
     int inClient = PointInClientArea(under, cursor);
-    if (under == pickTarget && inClient == clientAreaFlag)
-        return;
+    if (under != pickTarget || inClient != clientAreaFlag)
+        MoveFrameTo(under, inClient);
+}
+
+void StartPickTracking()
+{
+    pickTarget = NULL;
+    TrackCursor();
+}
+
+void DropPickTarget()
+{
     DrawHighlightFrame(pickTarget, clientAreaFlag);
-    clientAreaFlag = inClient;
-    // A new target paints what it has pending first: painted afterwards, it
-    // would cover parts of the inverted frame, and erasing the frame would
-    // then leave marks.
-    if (under != pickTarget)
-        UpdateWindow(under);
-    DrawHighlightFrame(under, clientAreaFlag);
-    pickTarget = under;
+    pickTarget = NULL;
 }
 
 LRESULT CALLBACK PickWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -10,7 +10,7 @@ set -e
 PACKAGES="make cmake clang g++ mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64 xvfb xauth
  x11-utils xdotool imagemagick googletest arj p7zip-full libclang-rt-14-dev
- python3 procps qemu-user-static"
+ python3 procps qemu-user-static mtools"
 BACKPORTS=/etc/apt/sources.list.d/tarvo-bookworm-backports.sources
 PIN=/etc/apt/preferences.d/tarvo-bookworm-backports
 QEMU_MIN=1:10

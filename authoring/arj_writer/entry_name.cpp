@@ -12,9 +12,16 @@ const char* EntryNameProblem(const char* name)
     if (length >= (size_t)ENTRY_NAME_SIZE)
         return "is longer than 259 characters, the installer's limit";
     // The installer's own rule, the one its reader applies.
-    if (!IsSafeEntryName(name))
-        return "is refused by the installer (a drive, a leading separator, or a part that is "
-               "\"..\" or ends in a dot or a space)";
+    switch (FindEntryNameFault(name)) {
+    case ENTRY_NAME_ROOTED:
+        return "is refused by the installer: it starts with a drive or a separator";
+    case ENTRY_NAME_SHORTENED:
+        return "is refused by the installer: a part is \"..\" or ends in a dot or a space";
+    case ENTRY_NAME_DEVICE:
+        return "is refused by the installer: a part names a device";
+    default:
+        break;
+    }
     for (const char* p = name; *p != '\0'; ++p) {
         unsigned char c = (unsigned char)*p;
         // Characters that no Windows file name holds; the reader would take

@@ -114,6 +114,20 @@ void ReportArchiveProgress(int, bool)
 {
 }
 
+const char* EntryNameFaultText(EntryNameFault fault)
+{
+    switch (fault) {
+    case ENTRY_NAME_ROOTED:
+        return "a drive or a leading separator";
+    case ENTRY_NAME_SHORTENED:
+        return "a part that is \"..\" or ends in a dot or a space";
+    case ENTRY_NAME_DEVICE:
+        return "a device name (NUL, CON, AUX, PRN, COM1-9, LPT1-9)";
+    default:
+        return "";
+    }
+}
+
 bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
 {
     std::string archiveName = BaseName(path);
@@ -137,7 +151,9 @@ bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
         int rc = ReadEntryHeader(archive, name);
         if (rc == 0)
             break;
-        if (rc == -1) {
+        // A refused name leaves the header read and the name in the buffer.
+        EntryNameFault fault = name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
+        if (rc == -1 && fault == ENTRY_NAME_SAFE) {
             SetReadErrorText(archiveName);
             fprintf(out, "%s\n", finishMessage);
             allOk = false;
@@ -147,14 +163,18 @@ bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
         int32_t compressed = EntryHeader.remainingCompressed;
         const EntryHeaderRecord e = EntryHeader;
         bool ok;
-        if (!IsEntrySupported()) {
+        std::string refusal;
+        if (fault != ENTRY_NAME_SAFE || !IsEntrySupported()) {
             SetReadErrorText(archiveName);
+            if (fault != ENTRY_NAME_SAFE)
+                refusal = std::string("name refused: ") + EntryNameFaultText(fault) + "  ";
             ok = false;
         } else {
             ok = ProcessEntry(archive, archiveName, name, extractDir);
         }
-        fprintf(out, "%s  method %d  host %d  type %d  size %d  %s\n", name, e.method,
-                e.hostSystem, e.fileType, (int)e.uncompressedSize, ok ? "ok" : finishMessage);
+        fprintf(out, "%s  method %d  host %d  type %d  size %d  %s%s\n", name, e.method,
+                e.hostSystem, e.fileType, (int)e.uncompressedSize, refusal.c_str(),
+                ok ? "ok" : finishMessage);
         if (!ok) {
             allOk = false;
             // Testing goes on with the next entry; extracting stops like the

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdio>
 
+#include "install/archive/arj_header.h"
+
 // Decodes every entry of the archive at path, checks its CRC and prints
 // "name  method M  host H  type T  size S  ok" (or the failure text instead
 // of "ok") to out. With extractDir, entries are written below it (directory
@@ -10,3 +12,7 @@
 // first failure ends the run. Returns true when every entry is supported
 // and matches.
 bool RunArchiveTool(const char* path, const char* extractDir, FILE* out);
+
+// Why a name inside an archive is refused, for the tools' messages ("a
+// device name"); "" for a safe name.
+const char* EntryNameFaultText(EntryNameFault fault);

@@ -9,8 +9,21 @@
 char finishMessage[256];
 bool cancelRequested = false;
 
+// Check points left before the pump answers "ended"; negative: never.
+static long long pumpsLeft = -1;
+
+void HostEndAfterPumps(long long pumps)
+{
+    pumpsLeft = pumps;
+}
+
 bool RunPendingMessagesWhenDue()
 {
+    if (pumpsLeft < 0)
+        return true;
+    if (pumpsLeft == 0)
+        return false;
+    --pumpsLeft;
     return true;
 }
 
@@ -25,16 +38,18 @@ void LowerCaseText(char* text)
 
 namespace {
 
-enum Kind { UNUSED, ARCHIVE_FILE, ARCHIVE_MEMORY, OUTPUT_FILE, OUTPUT_DISCARD, OUTPUT_BUFFER };
+enum Kind { UNUSED, ARCHIVE_FILE, ARCHIVE_MEMORY, OUTPUT_FILE, OUTPUT_DISCARD };
 
 struct HostFile {
     Kind kind;
     int fd;
     const unsigned char* data;
-    unsigned char* buffer;  // OUTPUT_BUFFER
     long long size;
-    long long position;  // archives in memory; written bytes for discards and buffers
+    long long position;  // archives in memory; written bytes for discards
     long long limit;
+    std::string* kept;   // discards that keep their bytes
+    long long failFrom;  // archives: reads that reach this offset fail (-1: none)
+    bool failAsCancel;
 };
 
 const int MAX_HOST_FILES = 16;
@@ -70,7 +85,7 @@ int HostOpenArchive(const char* path)
         close(fd);
         return -1;
     }
-    int h = Add(HostFile{ARCHIVE_FILE, fd, nullptr, nullptr, (long long)st.st_size, 0, 0});
+    int h = Add(HostFile{ARCHIVE_FILE, fd, nullptr, (long long)st.st_size, 0, 0, nullptr, -1, false});
     if (h == -1)
         close(fd);
     return h;
@@ -80,8 +95,8 @@ int HostOpenMemory(const void* data, size_t size)
 {
     if (size > 0x7FFFFFFF)
         return -1;
-    return Add(HostFile{ARCHIVE_MEMORY, -1, static_cast<const unsigned char*>(data), nullptr,
-                        (long long)size, 0, 0});
+    return Add(HostFile{ARCHIVE_MEMORY, -1, static_cast<const unsigned char*>(data),
+                        (long long)size, 0, 0, nullptr, -1, false});
 }
 
 int HostCreateOutput(const char* path)
@@ -89,7 +104,7 @@ int HostCreateOutput(const char* path)
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return -1;
-    int h = Add(HostFile{OUTPUT_FILE, fd, nullptr, nullptr, 0, 0, 0});
+    int h = Add(HostFile{OUTPUT_FILE, fd, nullptr, 0, 0, 0, nullptr, -1, false});
     if (h == -1)
         close(fd);
     return h;
@@ -97,19 +112,21 @@ int HostCreateOutput(const char* path)
 
 int HostOpenDiscard(long long limit)
 {
-    return Add(HostFile{OUTPUT_DISCARD, -1, nullptr, nullptr, 0, 0, limit});
+    return Add(HostFile{OUTPUT_DISCARD, -1, nullptr, 0, 0, limit, nullptr, -1, false});
 }
 
-int HostOpenBuffer(void* buffer, size_t capacity)
+int HostOpenMemoryOutput(std::string* bytes, long long limit)
 {
-    return Add(HostFile{OUTPUT_BUFFER, -1, nullptr, static_cast<unsigned char*>(buffer), 0, 0,
-                        (long long)capacity});
+    return Add(HostFile{OUTPUT_DISCARD, -1, nullptr, 0, 0, limit, bytes, -1, false});
 }
 
-long long HostWritten(int handle)
+void HostFailReadsFrom(int archive, long long offset, bool cancel)
 {
-    HostFile* f = Find(handle);
-    return f != nullptr ? f->position : -1;
+    HostFile* f = Find(archive);
+    if (f != nullptr) {
+        f->failFrom = offset;
+        f->failAsCancel = cancel;
+    }
 }
 
 bool HostClose(int handle)
@@ -129,6 +146,11 @@ int ReadCached(int handle, void* buffer, int count)
     HostFile* f = Find(handle);
     if (f == nullptr || count < 0)
         return -1;
+    if (f->failFrom >= 0 && count > 0 && SeekCached(handle, 0, 1) + (long long)count > f->failFrom) {
+        if (f->failAsCancel)
+            cancelRequested = true;
+        return -1;
+    }
     if (f->kind == ARCHIVE_MEMORY) {
         long long n = f->size - f->position;
         if (n > count)
@@ -182,12 +204,12 @@ int WriteOutputFile(int handle, const void* bytes, int count)
     HostFile* f = Find(handle);
     if (f == nullptr || count < 0)
         return 0;
-    if (f->kind == OUTPUT_DISCARD || f->kind == OUTPUT_BUFFER) {
+    if (f->kind == OUTPUT_DISCARD) {
         long long room = f->limit - f->position;
         int n = room < count ? (int)(room < 0 ? 0 : room) : count;
-        if (f->kind == OUTPUT_BUFFER)
-            memcpy(f->buffer + f->position, bytes, (size_t)n);
         f->position += n;
+        if (f->kept != nullptr)
+            f->kept->append(static_cast<const char*>(bytes), (size_t)n);
         return n;
     }
     if (f->kind != OUTPUT_FILE)

@@ -3,6 +3,7 @@
 // pump that has nothing to run, the status texts and ASCII lower-casing.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "install/archive/archive_seam.h"
 
@@ -19,11 +20,18 @@ int HostCreateOutput(const char* path);
 // `limit` bytes in total fall short, like a full disk.
 int HostOpenDiscard(long long limit);
 
-// An output into memory: writes beyond `capacity` bytes fall short.
-int HostOpenBuffer(void* buffer, size_t capacity);
-
-// The bytes written so far to an output of HostOpenDiscard or HostOpenBuffer.
-long long HostWritten(int handle);
+// An output whose bytes are appended to *bytes; like a discard, writes
+// beyond `limit` bytes in total fall short.
+int HostOpenMemoryOutput(std::string* bytes, long long limit);
 
 // Closes any of the above; false when closing a file failed.
 bool HostClose(int handle);
+
+// Faults for tests and the fuzz target. A read of the archive that would
+// reach `offset` fails, as on a damaged medium, or, with cancel, as when
+// the user ends the installation during the read (cancelRequested is set).
+void HostFailReadsFrom(int archive, long long offset, bool cancel);
+
+// The message check point answers "ended" from its pumps-th call on (a
+// negative count: never, the default).
+void HostEndAfterPumps(long long pumps);

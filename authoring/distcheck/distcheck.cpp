@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "authoring/arjx/archive_tool.h"
 #include "authoring/arjx/host_files.h"
 #include "authoring/distcheck/native_platform.h"
 #include "authoring/distcheck/profile_reader.h"
@@ -225,17 +226,6 @@ struct ArchiveCheck {
     std::string verdict;                // the installer's message when it would stop
 };
 
-// The name of the entry whose header was read last, even when the reader
-// refused it.
-std::string HeaderName()
-{
-    int first = headerBuffer[0];
-    std::string name;
-    for (int i = first; i < HEADER_BUFFER_SIZE && headerBuffer[i] != 0; ++i)
-        name += static_cast<char>(headerBuffer[i]);
-    return name;
-}
-
 std::string RefusalReason(const EntryHeaderRecord& e)
 {
     if (e.minimumVersion > 3)
@@ -284,13 +274,10 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         int rc = ReadEntryHeader(archive, name);
         if (rc == 0)
             break;
-        if (rc == -1) {
-            std::string stored = HeaderName();
-            if (!stored.empty() && !IsSafeEntryName(stored.c_str()))
-                a.problems.push_back("entry " + Quoted(stored) +
-                                     ": unsafe name (drive, leading backslash, \"..\" part or a part ending in a dot or a space)");
-            else
-                a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
+        // A refused name leaves the header read and the name in the buffer.
+        EntryNameFault fault = name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
+        if (rc == -1 && fault == ENTRY_NAME_SAFE) {
+            a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
             if (a.verdict.empty())
                 a.verdict = readError;
             break;  // the entries after it cannot be found
@@ -298,7 +285,12 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         int dataStart = SeekCached(archive, 0, 1);
         const EntryHeaderRecord e = EntryHeader;
         bool ok = true;
-        if (!IsEntrySupported()) {
+        if (fault != ENTRY_NAME_SAFE) {
+            a.problems.push_back("entry " + Quoted(name) + ": unsafe name (" + EntryNameFaultText(fault) + ")");
+            if (a.verdict.empty())
+                a.verdict = readError;
+            ok = false;
+        } else if (!IsEntrySupported()) {
             a.problems.push_back("entry " + Quoted(name) + ": " + RefusalReason(e));
             if (a.verdict.empty())
                 a.verdict = readError;
@@ -364,10 +356,12 @@ std::string DisketteName(const std::vector<std::string>& diskettes, int index)
 
 }  // namespace
 
-int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* out)
+// Loads the script on the diskette with the installer's loader; when the
+// loader refuses it, reports the key it read last and the installer's
+// message.
+static bool LoadScript(const std::string& diskette, Report& report)
 {
-    Report report{out, quiet, diskettes[0] + "/install.ini", {}};
-    SetDisketteDirectory(diskettes[0]);
+    SetDisketteDirectory(diskette);
     ClearLoaderRecord();
     bool loaded = LoadInstallScript("A:\\");
     std::string scriptHost;
@@ -375,22 +369,33 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
         report.scriptFile = scriptHost;
         LoadProfileFile(scriptHost, &report.profile);
     }
-
-    if (!loaded) {
-        const ShownMessage& m = LoaderMessage();
-        if (m.text == NOT_FOUND_MESSAGE) {
-            report.Line(1, "no install.ini in " + diskettes[0]);
-        } else if (!LoaderReads().empty()) {
-            const ProfileRead& r = LoaderReads().back();
-            int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
-            report.Line(line, "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " +
-                                  DescribeRule(r));
-        }
-        fprintf(out, "install.exe would refuse the script: caption %s, message %s, icon %s\n",
-                Quoted(m.caption).c_str(), Quoted(m.text).c_str(),
-                m.icon == SCRIPT_ICON_STOP ? "stop" : "exclamation");
-        return 1;
+    if (loaded)
+        return true;
+    const ShownMessage& m = LoaderMessage();
+    if (m.text == NOT_FOUND_MESSAGE) {
+        report.Line(1, "no install.ini in " + diskette);
+    } else if (!LoaderReads().empty()) {
+        const ProfileRead& r = LoaderReads().back();
+        int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
+        report.Line(line, "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " + DescribeRule(r));
     }
+    fprintf(report.out, "install.exe would refuse the script: caption %s, message %s, icon %s\n",
+            Quoted(m.caption).c_str(), Quoted(m.text).c_str(),
+            m.icon == SCRIPT_ICON_STOP ? "stop" : "exclamation");
+    return false;
+}
+
+bool LoadScriptAsInstaller(const std::string& dir, FILE* out)
+{
+    Report report{out, false, dir + "/install.ini", {}};
+    return LoadScript(dir, report);
+}
+
+int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* out)
+{
+    Report report{out, quiet, diskettes[0] + "/install.ini", {}};
+    if (!LoadScript(diskettes[0], report))
+        return 1;
 
     const InstallScriptRecord& s = InstallScript;
     // The installer's passes: each archive comes from the first diskette

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "authoring/distcheck/profile_reader.h"
+#include "install/core/device_names.h"
 #include "install/script/path_checks.h"
 
 namespace {
@@ -53,23 +54,6 @@ bool IsHostDirectory(const std::string& hostPath)
 {
     struct stat st;
     return stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The names of the DOS devices, which the platform's parse turns into
-// "\\.\NAME" wherever they stand as the last part of a path.
-bool IsDeviceName(std::string name)
-{
-    size_t dot = name.find('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
-    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
-        name.pop_back();
-    for (char& c : name)
-        c = UpperAscii(c);
-    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL")
-        return true;
-    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-           name[3] >= '1' && name[3] <= '9';
 }
 
 // Resolves "." and ".." parts, doubled backslashes and trailing dots and
@@ -197,15 +181,6 @@ void ReadProfileString(const char* section, const char* key, char* value, int si
     reads.push_back(ProfileRead{section, key, value, line});
 }
 
-int ReadProfileInt(const char* section, const char* key, int fallback, const char* path)
-{
-    std::string host;
-    ProfileFile file;
-    if (!HostPathOf(path, &host) || !LoadProfileFile(host, &file))
-        return fallback;
-    return GetProfileInt(file, section, key, fallback);
-}
-
 bool ParsePathName(const char* path, char parsed[PARSED_PATH_SIZE])
 {
     // The platform leaves the result empty when it is too long.
@@ -234,9 +209,11 @@ bool ParsePathName(const char* path, char parsed[PARSED_PATH_SIZE])
     } else {
         full = CURRENT_DIR + p;
     }
+    // A device's name, wherever it stands as the last part, parses as the
+    // device itself ("\\.\NAME").
     size_t lastSlash = full.rfind('\\');
-    if (IsDeviceName(full.substr(lastSlash + 1))) {
-        std::string name = full.substr(lastSlash + 1);
+    std::string name = full.substr(lastSlash + 1);
+    if (IsDeviceName(name.c_str(), name.size())) {
         name = name.substr(0, name.find_first_of(".: "));
         full = "\\\\.\\" + name;
     } else {

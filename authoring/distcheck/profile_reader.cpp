@@ -44,32 +44,49 @@ std::string Trimmed(const char* text)
 
 }  // namespace
 
+// The next line of text from `at`: its bytes [start, end) without the
+// line break and without the spaces around it; `at` moves past the breaks
+// that follow and `line` counts them as editors do (CR LF is one break, a
+// lone CR or LF one each). False at the end of the bytes.
+static bool NextLine(const std::string& bytes, size_t* at, int* line, size_t* start, size_t* end)
+{
+    if (*at >= bytes.size())
+        return false;
+    *start = *at;
+    while (*at < bytes.size() && bytes[*at] != '\n' && bytes[*at] != '\r')
+        ++*at;
+    *end = *at;
+    while (*at < bytes.size() && (bytes[*at] == '\n' || bytes[*at] == '\r')) {
+        if (bytes[*at] == '\r' && *at + 1 < bytes.size() && bytes[*at + 1] == '\n')
+            ++*at;
+        ++*at;
+        ++*line;
+    }
+    while (*start < *end && IsProfileSpace(static_cast<unsigned char>(bytes[*start])))
+        ++*start;
+    while (*end > *start && IsProfileSpace(static_cast<unsigned char>(bytes[*end - 1])))
+        --*end;
+    return true;
+}
+
+// A UTF-8 mark is skipped; the text is otherwise taken byte for byte.
+static size_t TextStart(const std::string& bytes)
+{
+    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
 ProfileFile ParseProfile(const std::string& bytes)
 {
     ProfileFile file;
     file.sections.push_back(ProfileSection{"", 0, {}});
-    size_t at = 0;
-    // A UTF-8 mark is skipped; the text is otherwise taken byte for byte.
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        at = 3;
+    size_t at = TextStart(bytes);
     int line = 1;
-    while (at < bytes.size()) {
-        size_t start = at;
-        while (at < bytes.size() && bytes[at] != '\n' && bytes[at] != '\r')
-            ++at;
-        size_t end = at;
+    for (;;) {
         int lineOfText = line;
-        // Count editor lines: CR LF is one break, a lone CR or LF one each.
-        while (at < bytes.size() && (bytes[at] == '\n' || bytes[at] == '\r')) {
-            if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
-                ++at;
-            ++at;
-            ++line;
-        }
-        while (start < end && IsProfileSpace(static_cast<unsigned char>(bytes[start])))
-            ++start;
-        while (end > start && IsProfileSpace(static_cast<unsigned char>(bytes[end - 1])))
-            --end;
+        size_t start;
+        size_t end;
+        if (!NextLine(bytes, &at, &line, &start, &end))
+            break;
         if (start >= end)
             continue;
         std::string text = bytes.substr(start, end - start);
@@ -158,45 +175,31 @@ int GetProfileValue(const ProfileFile& file, const char* section, const char* ke
     return found->line;
 }
 
-int GetProfileInt(const ProfileFile& file, const char* section, const char* key, int fallback)
+bool ReplaceValueOnLine(std::string* bytes, int line, const std::string& value)
 {
-    char value[30];
-    if (GetProfileValue(file, section, key, value, sizeof(value)) == 0 || value[0] == '\0')
-        return fallback;
-    const char* p = value;
-    while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ')
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
+    size_t at = TextStart(*bytes);
+    int current = 1;
+    for (;;) {
+        int lineOfText = current;
+        size_t start;
+        size_t end;
+        if (!NextLine(*bytes, &at, &current, &start, &end))
+            return false;
+        if (lineOfText != line)
+            continue;
+        size_t equals = bytes->find('=', start);
+        if (equals == std::string::npos || equals >= end)
+            return false;
+        size_t valueStart = equals + 1;
+        while (valueStart < end && IsProfileSpace(static_cast<unsigned char>((*bytes)[valueStart])))
+            ++valueStart;
+        // Quotes around the value stay; the text between them is replaced.
+        char first = valueStart < end ? (*bytes)[valueStart] : '\0';
+        if (end - valueStart >= 2 && (first == '"' || first == '\'') && (*bytes)[end - 1] == first) {
+            ++valueStart;
+            --end;
+        }
+        bytes->replace(valueStart, end - valueStart, value);
+        return true;
     }
-    unsigned base = 10;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        base = 16;
-        p += 2;
-    } else if (p[0] == '0' && (p[1] == 'o' || p[1] == 'O')) {
-        base = 8;
-        p += 2;
-    } else if (p[0] == '0' && (p[1] == 'b' || p[1] == 'B')) {
-        base = 2;
-        p += 2;
-    }
-    uint32_t total = 0;
-    for (;; ++p) {
-        unsigned digit;
-        char c = LowerAscii(*p);
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else
-            break;
-        if (digit >= base)
-            break;
-        total = total * base + digit;
-    }
-    if (negative)
-        total = 0u - total;
-    return static_cast<int>(total);
 }

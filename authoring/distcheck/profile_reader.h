@@ -42,7 +42,8 @@ const ProfileKey* FindProfileKey(const ProfileFile& file, const char* section, c
 int GetProfileValue(const ProfileFile& file, const char* section, const char* key, char* value,
                     int size);
 
-// GetPrivateProfileIntA: the value (its first 29 characters) read as an
-// integer after optional spaces and sign, with a 0x, 0o or 0b prefix naming
-// the base, wrapping at 32 bits; fallback when the key has no value.
-int GetProfileInt(const ProfileFile& file, const char* section, const char* key, int fallback);
+// Replaces the value of the key on the given line (as FindProfileKey reports
+// it) in the file's bytes; everything else stays as it is: the key, the
+// spaces, quotes around the value, the line breaks. False when that line
+// holds no value.
+bool ReplaceValueOnLine(std::string* bytes, int line, const std::string& value);

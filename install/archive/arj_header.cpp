@@ -4,6 +4,7 @@
 
 #include "install/archive/archive_seam.h"
 #include "install/archive/crc32.h"
+#include "install/core/device_names.h"
 
 EntryHeaderRecord EntryHeader;
 uint8_t headerBuffer[HEADER_BUFFER_SIZE];
@@ -104,27 +105,35 @@ void ClearHighBits(char* text)
         *text = (char)(*text & 0x7F);
 }
 
-bool IsSafeEntryName(const char* name)
+EntryNameFault FindEntryNameFault(const char* name)
 {
     if (name[0] == '\\' || name[0] == '/')
-        return false;
+        return ENTRY_NAME_ROOTED;
     if (name[0] != '\0' && name[1] == ':')
-        return false;
+        return ENTRY_NAME_ROOTED;
     // No part may end in a dot or a space. Windows drops those characters
     // when it parses a path, so "..." or "...." would become "..", which
     // climbs out of the destination, and "sub." would name "sub". This
-    // covers "." and ".." as well.
+    // covers "." and ".." as well. Nor may a part name a device: the file
+    // would be written to it.
     const char* part = name;
     for (const char* q = name;; ++q) {
         if (*q == '\\' || *q == '/' || *q == '\0') {
             if (q > part && (q[-1] == '.' || q[-1] == ' '))
-                return false;
+                return ENTRY_NAME_SHORTENED;
+            if (IsDeviceName(part, (size_t)(q - part)))
+                return ENTRY_NAME_DEVICE;
             if (*q == '\0')
                 break;
             part = q + 1;
         }
     }
-    return true;
+    return ENTRY_NAME_SAFE;
+}
+
+bool IsSafeEntryName(const char* name)
+{
+    return FindEntryNameFault(name) == ENTRY_NAME_SAFE;
 }
 
 // Copies the zero-terminated name at offset F of the basic header. False when
@@ -145,8 +154,18 @@ static bool CopyEntryName(int headerSize, char* nameBuffer)
     return true;
 }
 
+// The failure of ReadEntryHeader, which leaves no name behind.
+static int Failed(char* nameBuffer)
+{
+    if (nameBuffer != nullptr)
+        nameBuffer[0] = '\0';
+    return -1;
+}
+
 int ReadEntryHeader(int archive, char* nameBuffer)
 {
+    if (nameBuffer != nullptr)
+        nameBuffer[0] = '\0';
     uint8_t word[2];
     if (!ReadExact(archive, word, 2) || Get16(word) != HEADER_ID)
         return -1;
@@ -182,19 +201,21 @@ int ReadEntryHeader(int archive, char* nameBuffer)
             return -1;
         if (EntryHeader.hostSystem != 0)
             ClearHighBits(nameBuffer);
-        if (!IsSafeEntryName(nameBuffer))
-            return -1;
     }
 
     for (;;) {
         if (!ReadExact(archive, word, 2))
-            return -1;
+            return Failed(nameBuffer);
         int extendedSize = Get16(word);
         if (extendedSize == 0)
             break;
         if (SeekCached(archive, extendedSize + 4, 1) == -1)
-            return -1;
+            return Failed(nameBuffer);
     }
+    // Refused last, with the header read whole: the tools name the entry
+    // and go on after its data.
+    if (nameBuffer != nullptr && !IsSafeEntryName(nameBuffer))
+        return -1;
     return 1;
 }
 

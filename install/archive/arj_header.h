@@ -36,8 +36,10 @@ int FindArchiveHeader(int archive);
 // Reads the header block at the read position. 0: end marker; 1: header
 // read, its name copied into nameBuffer (ENTRY_NAME_SIZE bytes) when one is
 // given; -1: failure (short read, bad id, size or CRC, a name that does not
-// fit the header or the buffer, or a name that would leave the destination).
-// The read position ends on the entry's data.
+// fit the header or the buffer, or a refused name). The read position ends
+// on the entry's data. After -1 nameBuffer is empty, except for a refused
+// name: then the whole header has been read, the read position is on the
+// entry's data and nameBuffer holds the name as it would be installed.
 int ReadEntryHeader(int archive, char* nameBuffer);
 
 // True when the current entry can be installed.
@@ -53,7 +55,18 @@ bool ReadWithCrc(int archive, void* buffer, int count);
 // Clears bit 7 of every character of a zero-terminated text.
 void ClearHighBits(char* text);
 
-// True for a relative name without drive or leading separator whose parts
-// do not end in a dot or a space (so none is "." or ".." or made only of
-// dots). Checked on the name as installed, after ClearHighBits.
+// Why a name inside an archive is refused: it would leave the destination,
+// be shortened by Windows, or reach a device. Checked on the name as
+// installed, after ClearHighBits.
+enum EntryNameFault {
+    ENTRY_NAME_SAFE,
+    ENTRY_NAME_ROOTED,     // a drive or a leading separator
+    ENTRY_NAME_SHORTENED,  // a part ending in a dot or a space ("..", "...", "sub.")
+    ENTRY_NAME_DEVICE,     // a part that names a device (NUL, COM1, aux.txt)
+};
+EntryNameFault FindEntryNameFault(const char* name);
+
+// True for a name with no fault: relative, without drive or leading
+// separator, and with no part that ends in a dot or a space (so none is "."
+// or ".." or made only of dots) or names a device.
 bool IsSafeEntryName(const char* name);

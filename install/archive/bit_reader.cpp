@@ -6,6 +6,13 @@
 BitReaderState bitReader;
 static uint8_t bitInput[BIT_INPUT_SIZE];
 
+// The zero bits sit below any data bits still held, so those gone from the
+// register are used.
+int ZeroBitsUsed(const BitReaderState& s)
+{
+    return s.zeroBits > s.count ? s.zeroBits - s.count : 0;
+}
+
 bool RefillBits(BitReaderState& s, int need)
 {
     // Whole bytes while they fit below 64 bits: the register never holds
@@ -15,11 +22,8 @@ bool RefillBits(BitReaderState& s, int need)
             int32_t left = EntryHeader.remainingCompressed;
             if (left <= 0) {
                 // Past the entry's data: the stream continues with zero bits,
-                // which are already in place below `count`. They sit below
-                // any data bits left, so those of them that are gone from
-                // the register have been used.
-                int used = s.zeroBits > s.count ? s.zeroBits - s.count : 0;
-                if (used > BIT_OVERRUN_LIMIT) {
+                // which are already in place below `count`.
+                if (ZeroBitsUsed(s) > BIT_OVERRUN_LIMIT) {
                     s.failed = true;
                     return false;
                 }
@@ -57,6 +61,8 @@ bool InitBitReader(int archive)
 
 bool FinishBitReader()
 {
+    if (ZeroBitsUsed(bitReader) > BIT_OVERRUN_LIMIT)
+        return false;
     int32_t left = EntryHeader.remainingCompressed;
     if (left <= 0)
         return true;

@@ -15,16 +15,19 @@
 //   left of its compressed size, whether or not the decoder used those
 //   bytes; the next header is then read where it lies.
 // After the entry's data the stream continues with zero bits, which a
-// decoder may look ahead into. A decoder that uses more than
+// decoder may look ahead into and use: an archive whose trailing zero bytes
+// were cut off still decodes. A decoder that uses more than
 // BIT_OVERRUN_LIMIT of them reads a damaged stream (a size claimed far
-// beyond the data would otherwise decode zeros for ever): the refill fails,
-// which the decoders report as the read error.
+// beyond the data would otherwise decode zeros for ever). FinishBitReader
+// judges that once, from the bits used at the end, so the verdict does not
+// depend on where the refills fell; a refill that finds the limit already
+// passed fails at once, which can only come sooner to the same verdict.
 #pragma once
 #include <cstdint>
 #include <cstring>
 
 const int BIT_INPUT_SIZE = 16384;
-const int BIT_OVERRUN_LIMIT = 32;  // zero bits a decoder may use past the data
+const int BIT_OVERRUN_LIMIT = 64;  // zero bits a decoder may use past the data
 
 struct BitReaderState {
     uint64_t bits;        // next stream bits from bit 63 down
@@ -38,6 +41,9 @@ struct BitReaderState {
 
 extern BitReaderState bitReader;
 
+// Zero bits past the entry's data that the decoder has used so far.
+int ZeroBitsUsed(const BitReaderState& s);
+
 // Clears the reader and loads the first bits of the entry's data.
 bool InitBitReader(int archive);
 
@@ -46,9 +52,11 @@ bool InitBitReader(int archive);
 // zero bits that follow the end of the entry's data.
 bool RefillBits(BitReaderState& s, int need);
 
-// After decoding: moves the archive past any data the decoder left (by the
-// rest of the compressed size), so the next header follows. False when the
-// archive ends before that.
+// After decoding, with the register saved in bitReader: false when the
+// decoder used more than BIT_OVERRUN_LIMIT zero bits past the data, or when
+// the archive ends before the entry's data do. Else moves the archive past
+// any data the decoder left (by the rest of the compressed size), so the
+// next header follows.
 bool FinishBitReader();
 
 // Loads whole input bytes into a register until 56 or more bits are valid,

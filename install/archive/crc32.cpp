@@ -63,6 +63,7 @@ static uint32_t UpdateBytes(uint32_t crc, const uint8_t* p, size_t n)
 static __m128i foldBy4;  // D = 512: lanes four pieces apart
 static __m128i foldBy1;  // D = 128: the next piece
 static bool carrylessUsable = false;
+static bool carrylessAllowed = true;
 const size_t CARRYLESS_MINIMUM = 256;  // shorter buffers: the tables
 
 static uint64_t ReflectedPowerOfX(int n)
@@ -158,10 +159,19 @@ static uint32_t Update(uint32_t crc, const uint8_t* p, size_t n)
     if (!crcTableBuilt)
         BuildCrcTable();
 #ifdef CRC_CARRYLESS
-    if (carrylessUsable && n >= CARRYLESS_MINIMUM)
+    if (carrylessUsable && carrylessAllowed && n >= CARRYLESS_MINIMUM)
         return UpdateCarryless(crc, p, n);
 #endif
     return UpdateBytes(crc, p, n);
+}
+
+void AllowCarrylessCrc(bool allowed)
+{
+#ifdef CRC_CARRYLESS
+    carrylessAllowed = allowed;
+#else
+    (void)allowed;
+#endif
 }
 
 void UpdateCrc(const void* bytes, size_t count)

@@ -18,7 +18,12 @@ bool DecodeFastData(const DecodeTarget& t);
 // Builds the lookup table (top tableBits bits) and, for longer codes, the
 // tree in leftChild/rightChild for a canonical code of the given lengths.
 // False when the lengths do not form a complete prefix code (or exceed 16).
-bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table);
+// A table entry is the symbol, or the tree node where a longer code goes on;
+// withLengths makes it the symbol shifted left by 6 with its code length,
+// or FAST_NODE with the node.
+const unsigned FAST_NODE = 0x8000;
+bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table,
+                     bool withLengths = false);
 
 const int TREE_NODE_COUNT = 1019;
 extern uint16_t leftChild[TREE_NODE_COUNT];

@@ -24,29 +24,40 @@ uint16_t rightChild[TREE_NODE_COUNT];
 
 static uint8_t literalLengths[LITERAL_SYMBOLS];
 static uint8_t smallLengths[LENGTH_CODE_SYMBOLS];  // length code, then position code
-static uint16_t literalTable[1 << LITERAL_TABLE_BITS];
 static uint16_t smallTable[1 << SMALL_TABLE_BITS];
 static uint16_t blockCounter;  // codes left in the block; 0 read as 65,536
 
-// The inner loop's copies of the literal/length and position tables: each
-// entry holds the code length in its low 6 bits (a shift count as it
-// stands) and the symbol above them, or, with bit 15 set, the tree node
-// where a longer code continues. One lookup thus gives both the symbol and
-// the bits to drop.
+// The literal/length table of the inner loop: each entry holds the code
+// length in its low 6 bits (a shift count as it stands) and the symbol above
+// them, or, with FAST_NODE set, the tree node where a longer code continues.
+// One lookup thus gives both the symbol and the bits to drop.
 static uint16_t literalFast[1 << LITERAL_TABLE_BITS];
-static uint16_t positionFast[1 << SMALL_TABLE_BITS];
-const unsigned FAST_NODE = 0x8000;
 
-static void MakeFastTable(const uint16_t* table, int size, int symbolCount, const uint8_t* lengths,
-                          uint16_t* fast)
+// The position table of the inner loop: for a code of at most 8 bits, the
+// bits that it and its extra bits take together (low 6 bits), the number of
+// extra bits (next 4) and the value that they are added to (top 16), so
+// that one lookup and one shift take a whole match distance off the
+// register; or FAST_NODE and the tree node.
+static uint32_t positionFast[1 << SMALL_TABLE_BITS];
+
+// The position table entry of symbol j.
+static uint32_t PositionEntry(unsigned j)
 {
-    for (int i = 0; i < size; ++i) {
-        unsigned j = table[i];
-        fast[i] = (uint16_t)(j >= (unsigned)symbolCount ? FAST_NODE | j : j << 6 | lengths[j]);
+    unsigned extra = j >= 2 ? j - 1 : 0;
+    unsigned base = j >= 2 ? 1u << (j - 1) : j;
+    return base << 16 | extra << 6 | (smallLengths[j] + extra);
+}
+
+static void MakePositionTable()
+{
+    for (int i = 0; i < (1 << SMALL_TABLE_BITS); ++i) {
+        unsigned j = smallTable[i];
+        positionFast[i] = j >= (unsigned)POSITION_SYMBOLS ? FAST_NODE | j : PositionEntry(j);
     }
 }
 
-bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table)
+bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uint16_t* table,
+                     bool withLengths)
 {
     uint32_t count[17] = {0};
     uint32_t start[18];
@@ -92,20 +103,24 @@ bool MakeDecodeTable(int symbolCount, const uint8_t* lengths, int tableBits, uin
             continue;
         uint32_t next = start[L] + weight[L];
         if (L <= tableBits) {
+            uint16_t entry = (uint16_t)(withLengths ? s << 6 | L : s);
             for (uint32_t k = start[L]; k < next; ++k)
-                table[k] = (uint16_t)s;
+                table[k] = entry;
         } else {
             uint32_t k = start[L];
             uint16_t* slot = &table[k >> shift];
+            uint16_t nodeMark = withLengths ? FAST_NODE : 0;  // in the table only
             for (int n = L - tableBits; n > 0; --n) {
                 if (*slot == 0) {
                     if (nextNode >= TREE_NODE_COUNT)
                         return false;
                     leftChild[nextNode] = 0;
                     rightChild[nextNode] = 0;
-                    *slot = (uint16_t)nextNode++;
+                    *slot = (uint16_t)(nodeMark | nextNode++);
                 }
-                slot = (k & mask) ? &rightChild[*slot] : &leftChild[*slot];
+                unsigned node = *slot & ~FAST_NODE;
+                slot = (k & mask) ? &rightChild[node] : &leftChild[node];
+                nodeMark = 0;
                 k <<= 1;
             }
             *slot = (uint16_t)s;
@@ -191,7 +206,7 @@ static bool ReadCLengths()
             return false;
         memset(literalLengths, 0, sizeof literalLengths);
         for (int i = 0; i < (1 << LITERAL_TABLE_BITS); ++i)
-            literalTable[i] = (uint16_t)x;
+            literalFast[i] = (uint16_t)(x << 6);  // read with no bits
         return true;
     }
     if (n > LITERAL_SYMBOLS)
@@ -213,7 +228,7 @@ static bool ReadCLengths()
     }
     for (; i < LITERAL_SYMBOLS; ++i)
         literalLengths[i] = 0;
-    return MakeDecodeTable(LITERAL_SYMBOLS, literalLengths, LITERAL_TABLE_BITS, literalTable);
+    return MakeDecodeTable(LITERAL_SYMBOLS, literalLengths, LITERAL_TABLE_BITS, literalFast, true);
 }
 
 static bool StartBlock()
@@ -225,8 +240,12 @@ static bool StartBlock()
     if (!ReadPtLengths(LENGTH_CODE_SYMBOLS, 5, 3) || !ReadCLengths() ||
         !ReadPtLengths(POSITION_SYMBOLS, 5, -1) || s.failed)
         return false;
-    MakeFastTable(literalTable, 1 << LITERAL_TABLE_BITS, LITERAL_SYMBOLS, literalLengths, literalFast);
-    MakeFastTable(smallTable, 1 << SMALL_TABLE_BITS, POSITION_SYMBOLS, smallLengths, positionFast);
+    // A block whose header runs past the entry's data belongs to a damaged
+    // stream: made of zero bits, it would give 65,536 zero bytes read with
+    // no bits at all.
+    if (ZeroBitsUsed(s) > 0)
+        return false;
+    MakePositionTable();
     return true;
 }
 
@@ -249,28 +268,47 @@ static inline int LiteralSymbol(uint64_t bits, int& used)
 static inline int TakePosition(uint64_t& bits, int& count)
 {
     unsigned e = positionFast[bits >> (64 - SMALL_TABLE_BITS)];
-    int j;
-    int used;
-    if (e & FAST_NODE) {
-        j = WalkTree(bits, (int)(e & ~FAST_NODE), SMALL_TABLE_BITS, POSITION_SYMBOLS);
-        used = smallLengths[j];
-    } else {
-        j = (int)(e >> 6);
-        used = (int)(e & 63);
+    if (__builtin_expect(e & FAST_NODE, 0)) {
+        int j = WalkTree(bits, (int)(e & ~FAST_NODE), SMALL_TABLE_BITS, POSITION_SYMBOLS);
+        e = PositionEntry((unsigned)j);
     }
-    bits <<= used;
-    count -= used;
-    if (j <= 1)
-        return j;
-    int p = (1 << (j - 1)) + (int)(bits >> (65 - j));
-    bits <<= j - 1;
-    count -= j - 1;
-    return p;
+    int total = (int)(e & 63);
+    // The top `total` bits (none for 0), of which the extra bits are the last.
+    uint32_t taken = (uint32_t)((bits >> (63 - total)) >> 1);
+    bits <<= total;
+    count -= total;
+    return (int)(e >> 16) + (int)(taken & ((1u << ((e >> 6) & 15)) - 1));
 }
 
 // Window positions from which a whole match (256 bytes at most) fits before
 // the window's end; the fast loop stays below.
 const int FAST_WINDOW_END = HISTORY_WINDOW_SIZE - 256;
+
+// The fast loop's match copies may write up to 15 bytes past a match's end,
+// over the oldest history, just ahead of the output, which a match whose
+// distance is within 16 of the window's size still reads. Those bytes are
+// kept here: the window as it was when it was last written out.
+static uint8_t previousRound[HISTORY_WINDOW_SIZE];
+const int OVERWRITTEN_AHEAD = 16;
+
+// Puts back the history that copies may have overwritten ahead of r.
+static inline void RestoreAhead(uint8_t* win, int r)
+{
+    int n = HISTORY_WINDOW_SIZE - r < OVERWRITTEN_AHEAD ? HISTORY_WINDOW_SIZE - r : OVERWRITTEN_AHEAD;
+    memcpy(win + r, previousRound + r, (size_t)n);
+}
+
+// The fast loop's matches that it does not copy in words past their end:
+// those whose source lies less than 8 bytes back, runs into the window's
+// end, or reaches into the oldest history just ahead (put back first).
+// Exact, out of the loop's way.
+static __attribute__((noinline)) void CopyUncommonMatch(uint8_t* win, int at, int i, int length,
+                                                        int distance)
+{
+    if (distance > HISTORY_WINDOW_SIZE - OVERWRITTEN_AHEAD)
+        RestoreAhead(win, at);
+    CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
+}
 
 static bool DecodeHuffmanWindow(const DecodeTarget& t)
 {
@@ -319,7 +357,13 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         int rStop = pumpAt < FAST_WINDOW_END ? pumpAt : FAST_WINDOW_END;
         if (left < rStop - r)
             rStop = r + (int)left;
-        if (r < rStop && inEnd - in >= 8) {
+        // Codes that the fast loop may take without looking at the input's
+        // end: each takes at most 47 bits, less than 6 bytes, and a refill
+        // reads 8 bytes beyond those in the register.
+        int run = codesLeft;
+        if ((inEnd - in - 16) / 6 < run)
+            run = (int)((inEnd - in - 16) / 6);
+        if (r < rStop && run > 0) {
             // The register in locals of the loop's own, which stay in
             // processor registers.
             uint64_t b = bits;
@@ -327,17 +371,15 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
             const uint8_t* q = in;
             uint8_t* out = win + r;
             uint8_t* const outStop = win + rStop;
-            int32_t codes = codesLeft;
+            int32_t codes = codesLeft - run;  // left after the run
             do {
                 // A literal/length code, a position code and its extra bits
                 // take 47 bits at most.
-                if (n < 47)
-                    RefillWhole(b, n, q);
+                RefillWhole(b, n, q);
                 int used;
                 int c = LiteralSymbol(b, used);
                 b <<= used;
                 n -= used;
-                --codes;
                 if (c < 256) {
                     *out++ = (uint8_t)c;
                     continue;
@@ -345,29 +387,23 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
                 int length = c - 253;
                 int distance = TakePosition(b, n) + 1;
                 int at = (int)(out - win);
-                int i = at - distance;
                 // A match may reach back only over bytes already produced,
-                // and never beyond the window. (Tests without branches
-                // where the outcome varies: a third of the matches reach
-                // into the window's previous round.)
-                if (((i < 0) & !wrapped) | (distance > HISTORY_WINDOW_SIZE)) {
+                // and never beyond the window.
+                if (distance > (wrapped ? HISTORY_WINDOW_SIZE : at)) {
                     SetReadError(t.archiveName);
                     return false;
                 }
+                int i = at - distance;
                 i += i < 0 ? HISTORY_WINDOW_SIZE : 0;
-                if (distance >= 8 && i <= HISTORY_WINDOW_SIZE - 16 - length) {
-                    // In words that may run past the match: the 16 bytes
-                    // after it are history that a later match may still
-                    // read, so they are put back.
-                    uint8_t after[16];
-                    memcpy(after, out + length, 16);
+                if (__builtin_expect(distance >= 8 && i <= HISTORY_WINDOW_SIZE - 16 - length &&
+                                         distance <= HISTORY_WINDOW_SIZE - OVERWRITTEN_AHEAD,
+                                     1))
                     CopyWordsPast(out, win + i, length);
-                    memcpy(out + length, after, 16);
-                } else {
-                    CopyMatch(win, at, i, length, HISTORY_WINDOW_SIZE);
-                }
+                else
+                    CopyUncommonMatch(win, at, i, length, distance);
                 out += length;
-            } while (out < outStop && codes != 0 && inEnd - q >= 8);
+            } while (--run != 0 && out < outStop);
+            codes += run;
             bits = b;
             count = n;
             in = q;
@@ -375,6 +411,9 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
             int r0 = r;
             r = (int)(out - win);
             left -= r - r0;
+            // The one-code path copies exactly and reads what lies ahead.
+            if (wrapped)
+                RestoreAhead(win, r);
             continue;
         }
 
@@ -393,8 +432,11 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         if (c < 256) {
             win[r++] = (uint8_t)c;
             --left;
-            if (r == HISTORY_WINDOW_SIZE && !WrapWindow(t, r, pumpAt, wrapped))
-                return false;
+            if (r == HISTORY_WINDOW_SIZE) {
+                memcpy(previousRound, win, HISTORY_WINDOW_SIZE);
+                if (!WrapWindow(t, r, pumpAt, wrapped))
+                    return false;
+            }
             continue;
         }
 
@@ -415,8 +457,14 @@ static bool DecodeHuffmanWindow(const DecodeTarget& t)
         int i = r - p - 1;
         if (i < 0)
             i += HISTORY_WINDOW_SIZE;
+        int r0 = r;
         if (!CopyMatchSlowly(t, r, i, length, pumpAt, wrapped))
             return false;
+        // Across the window's end: the round just written out becomes the
+        // previous one (its first bytes are already this round's, behind
+        // the output, where the previous round is no longer read).
+        if (r < r0)
+            memcpy(previousRound, win, HISTORY_WINDOW_SIZE);
     }
     SaveBits(s, bits, count, in, inEnd);
     if (!WriteWindowPart(t, r))

@@ -39,34 +39,39 @@ bool RunPendingMessages()
 static LONGLONG lastCheckPointPump = 0;
 static LONGLONG pumpIntervalTicks = 0;
 
-// The time now when the check point's pump is due, else 0.
-static LONGLONG DueTime()
+// Ticks left at `now` until the check point's pump is due, 0 when due.
+static LONGLONG TicksLeftAt(LONGLONG now)
 {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
     if (pumpIntervalTicks == 0) {
         LARGE_INTEGER frequency;
         QueryPerformanceFrequency(&frequency);
         pumpIntervalTicks = frequency.QuadPart * PUMP_INTERVAL_MS / 1000;
     }
-    if (lastCheckPointPump != 0 && now.QuadPart - lastCheckPointPump < pumpIntervalTicks &&
-        now.QuadPart >= lastCheckPointPump)
+    if (lastCheckPointPump == 0 || now < lastCheckPointPump || now - lastCheckPointPump >= pumpIntervalTicks)
         return 0;
-    return now.QuadPart != 0 ? now.QuadPart : 1;
+    return lastCheckPointPump + pumpIntervalTicks - now;
 }
 
-bool PumpIsDue()
+LONGLONG PumpTicksLeft()
 {
-    return DueTime() != 0;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return TicksLeftAt(now.QuadPart);
+}
+
+bool RunPendingMessagesBefore(LONGLONG ticks)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (TicksLeftAt(now.QuadPart) > ticks)
+        return true;
+    lastCheckPointPump = now.QuadPart != 0 ? now.QuadPart : 1;
+    return RunPendingMessages();
 }
 
 bool RunPendingMessagesWhenDue()
 {
-    LONGLONG now = DueTime();
-    if (now == 0)
-        return true;
-    lastCheckPointPump = now;
-    return RunPendingMessages();
+    return RunPendingMessagesBefore(0);
 }
 
 void MakeNextPumpDue()

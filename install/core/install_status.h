@@ -44,8 +44,14 @@ bool RunPendingMessages();
 const int PUMP_INTERVAL_MS = 10;
 bool RunPendingMessagesWhenDue();
 
-// Whether the next check point would run the pump; changes nothing.
-bool PumpIsDue();
+// The check point before a piece of work expected to take `ticks` of the
+// performance counter: runs the pump also when it would fall due during
+// that piece, so that the window does not wait for the piece as well.
+bool RunPendingMessagesBefore(LONGLONG ticks);
+
+// Performance-counter ticks left until the next check point would run the
+// pump, 0 when it is due; changes nothing.
+LONGLONG PumpTicksLeft();
 
 // Test hook: the next check point runs the pump whatever the time.
 void MakeNextPumpDue();

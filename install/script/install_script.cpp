@@ -175,19 +175,18 @@ static bool FitsInt32(const char* digits)
     return length < 10 || (length == 10 && strcmp(digits, "2147483647") <= 0);
 }
 
-// A number value: decimal digits only whose value fits 32 bits, read by the
-// platform's integer reader, not negative, 0 only when written as zeros, then
-// within low..high.
+// A number value: decimal digits only whose value fits 32 bits, then within
+// low..high. The value is taken from the text that was checked, not read
+// from the file a second time.
 static bool ReadNumber(const char* section, const char* key, int low, int high, int32_t* number)
 {
     char value[RAW_VALUE_SIZE];
     ReadRaw(section, key, value);
     if (IsBlank(value) || !IsAllDigits(value) || !FitsInt32(value))
         return false;
-    int read = static_cast<int>(
-        ReadProfileInt(section, key, -1, InstallScript.scriptPath));
-    if (read < 0 || (read == 0 && !IsAllZeros(value)))
-        return false;
+    int32_t read = 0;
+    for (const char* digit = value; *digit != '\0'; ++digit)
+        read = read * 10 + (*digit - '0');
     if (read < low || read > high)
         return false;
     *number = read;
@@ -203,14 +202,11 @@ static bool ReadNumbered(const char* section, const char* pattern, int index, in
 
 const int ANY = 0x7fffffff;
 
-// A directory value: not blank, only the allowed keyword groups, expanded in
-// place (capacity 128), then qualified. Existence is tested instead of a
-// plain qualification when mustExist is set.
-static bool ReadDirectory(const char* section, const char* key, unsigned groups, bool mustExist,
-                          char* directory)
+// A directory value as read: not blank, only the allowed keyword groups,
+// expanded (capacity 128), then qualified into directory. Existence is
+// tested instead of a plain qualification when mustExist is set.
+static bool CheckDirectory(const char* value, unsigned groups, bool mustExist, char* directory)
 {
-    char value[RAW_VALUE_SIZE];
-    ReadRaw(section, key, value);
     if (IsBlank(value))
         return false;
     if (!CheckPathKeywords(value, (groups & KEYWORD_GROUP_PROGRAM) != 0,
@@ -218,12 +214,21 @@ static bool ReadDirectory(const char* section, const char* key, unsigned groups,
                            (groups & KEYWORD_GROUP_DESTINATION) != 0,
                            (groups & KEYWORD_GROUP_SYSTEM) != 0))
         return false;
-    if (!ExpandPathKeywords(value, value, sizeof(value)))
+    char expanded[RAW_VALUE_SIZE];
+    if (!ExpandPathKeywords(value, expanded, sizeof(expanded)))
         return false;
-    if (mustExist ? !DirectoryExists(value) : !QualifyDirectory(value, false))
+    if (mustExist ? !DirectoryExists(expanded) : !QualifyDirectory(expanded, false))
         return false;
-    memcpy(directory, value, strlen(value) + 1);
+    memcpy(directory, expanded, strlen(expanded) + 1);
     return true;
+}
+
+// Reads a directory key that need not exist yet.
+static bool ReadDirectory(const char* section, const char* key, unsigned groups, char* directory)
+{
+    char value[RAW_VALUE_SIZE];
+    ReadRaw(section, key, value);
+    return CheckDirectory(value, groups, false, directory);
 }
 
 // --- Sections ----------------------------------------------------------------
@@ -240,8 +245,7 @@ static bool LoadGeneralInfo()
     if (s.windowState == 1) {
         char value[RAW_VALUE_SIZE];
         ReadRaw(SECTION_GENERAL, "PicFilDir", value);
-        if (!IsBlank(value) &&
-            !ReadDirectory(SECTION_GENERAL, "PicFilDir", KEYWORD_GROUP_PROGRAM, true, s.pictureDir))
+        if (!IsBlank(value) && !CheckDirectory(value, KEYWORD_GROUP_PROGRAM, true, s.pictureDir))
             return false;
     }
     return true;
@@ -397,9 +401,8 @@ static bool LoadArchives()
     InstallScriptRecord& s = InstallScript;
     int32_t count;
     if (!ReadNumber(SECTION_ARCHIVES, "ArcFileNumber", 1, MAX_NUMBERED_KEYS, &count) ||
-        !ReadDirectory(SECTION_ARCHIVES, "DefSrcDir", KEYWORD_GROUP_PROGRAM, false, s.sourceDir) ||
-        !ReadDirectory(SECTION_ARCHIVES, "DefDstDir", KEYWORD_GROUP_SYSTEM, false,
-                       s.destinationDir))
+        !ReadDirectory(SECTION_ARCHIVES, "DefSrcDir", KEYWORD_GROUP_PROGRAM, s.sourceDir) ||
+        !ReadDirectory(SECTION_ARCHIVES, "DefDstDir", KEYWORD_GROUP_SYSTEM, s.destinationDir))
         return false;
     ArchiveEntry* table = static_cast<ArchiveEntry*>(AllocateTable(count, sizeof(ArchiveEntry)));
     if (table == nullptr)
@@ -413,12 +416,11 @@ static bool LoadArchives()
             return false;
         // The destination must expand and qualify now, but is stored as
         // written: "Dst_Dir" follows the user's later choice.
-        char expanded[PATH_SIZE];
-        if (!ReadDirectory(SECTION_ARCHIVES, NumberedKey(key, "ArcDest_%02d", i),
-                           KEYWORD_GROUP_DESTINATION | KEYWORD_GROUP_SYSTEM, false, expanded))
-            return false;
         char raw[RAW_VALUE_SIZE];
-        ReadRaw(SECTION_ARCHIVES, key, raw);
+        ReadRaw(SECTION_ARCHIVES, NumberedKey(key, "ArcDest_%02d", i), raw);
+        char expanded[PATH_SIZE];
+        if (!CheckDirectory(raw, KEYWORD_GROUP_DESTINATION | KEYWORD_GROUP_SYSTEM, false, expanded))
+            return false;
         memcpy(a.destination, raw, strlen(raw) + 1);
         if (!ReadNumbered(SECTION_ARCHIVES, "ArcSize_%02d", i, 1, ANY, &a.size) ||
             !ReadNumbered(SECTION_ARCHIVES, "ArcCBox_%02d", i, 0, s.checkBoxCount, &a.checkBox) ||

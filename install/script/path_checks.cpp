@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "install/core/device_names.h"
 #include "install/script/install_script.h"
 #include "install/script/script_platform.h"
 
@@ -170,26 +171,6 @@ static bool ParsedDirectoryPart(const char* windows, const char* name, char* par
     return true;
 }
 
-// A device (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9) by the part of the
-// name before its first dot, trailing spaces ignored, as the platform
-// recognises one whatever the extension.
-static bool IsDeviceName(const char* name)
-{
-    size_t length = strcspn(name, ".");
-    while (length > 0 && name[length - 1] == ' ')
-        --length;
-    if (length != 3 && length != 4)
-        return false;
-    char base[5];
-    memcpy(base, name, 3);
-    base[3] = '\0';
-    if (length == 3)
-        return SameTextIgnoringCase(base, "NUL") || SameTextIgnoringCase(base, "CON") ||
-               SameTextIgnoringCase(base, "AUX") || SameTextIgnoringCase(base, "PRN");
-    return (SameTextIgnoringCase(base, "COM") || SameTextIgnoringCase(base, "LPT")) && name[3] >= '1' &&
-           name[3] <= '9';
-}
-
 bool IsBareFileName(const char* name)
 {
     // A colon names a drive or a stream, which the parse below would not
@@ -197,7 +178,7 @@ bool IsBareFileName(const char* name)
     // holds, names made only of dots (the parse drops trailing dots) and
     // devices name no file of a directory either.
     if (strpbrk(name, ":*?<>|\"") != nullptr || !HasNoControlChars(name) ||
-        name[strspn(name, ".")] == '\0' || IsDeviceName(name))
+        name[strspn(name, ".")] == '\0' || IsDeviceName(name, strlen(name)))
         return false;
     char windows[PATH_SIZE];
     unsigned length = QueryWindowsDirectory(windows, sizeof(windows));

@@ -15,10 +15,6 @@ const int PARSED_PATH_SIZE = 128;
 void ReadProfileString(const char* section, const char* key, char* value, int size,
                        const char* path);
 
-// GetPrivateProfileIntA: the value of key read as an integer, or fallback
-// when the key is missing.
-int ReadProfileInt(const char* section, const char* key, int fallback, const char* path);
-
 // OpenFile with OF_PARSE: path as a fully qualified name, at most 127
 // characters, without opening anything. False when the parse fails.
 bool ParsePathName(const char* path, char parsed[PARSED_PATH_SIZE]);

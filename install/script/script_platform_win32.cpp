@@ -14,11 +14,6 @@ void ReadProfileString(const char* section, const char* key, char* value, int si
     GetPrivateProfileStringA(section, key, "", value, static_cast<DWORD>(size), path);
 }
 
-int ReadProfileInt(const char* section, const char* key, int fallback, const char* path)
-{
-    return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, path));
-}
-
 bool ParsePathName(const char* path, char parsed[PARSED_PATH_SIZE])
 {
     static_assert(sizeof(((OFSTRUCT*)nullptr)->szPathName) == PARSED_PATH_SIZE,

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "install/archive/ceil_div.h"
 #include "install/core/global_block.h"
 #include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
@@ -23,6 +22,7 @@ static char outputBuffer[OUTPUT_BUFFER_SIZE];
 static int outputHandle = -1;     // the file the buffer belongs to
 static int outputCount = 0;       // bytes waiting in the buffer
 static bool outputFailed = false;
+static bool outputAbandoned = false;  // closed by AbandonOutputFile; nothing more goes to it
 
 static bool FlushOutput()
 {
@@ -126,8 +126,12 @@ int OpenCached(const char* path, int mode, int cacheSize)
 int CloseCached(int handle)
 {
     if (handle != -1 && handle == outputHandle) {
-        bool written = FlushOutput();
+        bool abandoned = outputAbandoned;
+        bool written = !abandoned && FlushOutput();
         outputHandle = -1;
+        outputAbandoned = false;
+        if (abandoned)
+            return -1;
         int result = _lclose(handle);
         return written && result != HFILE_ERROR ? result : -1;
     }
@@ -150,28 +154,44 @@ int CloseCached(int handle)
     return result == HFILE_ERROR ? -1 : result;
 }
 
+// The speed of the last platform read in pieces: performance-counter ticks
+// per byte, 0 before the first.
+static double readTicksPerByte = 0;
+
 int ReadInPieces(int handle, void* buffer, int count)
 {
     if (!pumpEnabled)
         return (int)_lread(handle, buffer, (UINT)count);
     int piece = readPieceSize > 0 ? readPieceSize : 1;
-    int pieces = CeilDiv(count, piece);
     char* out = static_cast<char*>(buffer);
-    // The pieces before which the pump is not due are read together, in one
-    // platform call; where it is due, the pieces before it are read first.
-    int unread = 0;  // the first piece not yet read
-    for (int i = 0; i <= pieces; ++i) {
-        if (i < pieces && !PumpIsDue())
-            continue;
-        int from = unread * piece;
-        int to = i == pieces ? count : i * piece;
-        if (to > from && (int)_lread(handle, out + from, (UINT)(to - from)) != to - from)
-            return -1;
-        unread = i;
-        if (i < pieces && !RunPendingMessagesWhenDue()) {
+    // Each platform read takes whole pieces, after a check point that runs
+    // the pump when it would fall due during the read's first piece: the
+    // first read one piece, each later one as many as can be read before
+    // the pump is due at the speed of the read before. A diskette is read
+    // piece by piece with the window running in between; fast media give
+    // the rest of the request in one more read.
+    for (int done = 0; done < count;) {
+        double pieceTicks = readTicksPerByte * piece;
+        if (!RunPendingMessagesBefore((LONGLONG)pieceTicks)) {
             cancelRequested = true;
             return -1;
         }
+        long long n = piece;
+        if (done > 0) {
+            double fit = pieceTicks >= 1 ? PumpTicksLeft() / pieceTicks : count;
+            if (fit > 1)
+                n = (long long)fit * piece;
+        }
+        if (n > count - done)
+            n = count - done;
+        LARGE_INTEGER start;
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&start);
+        if ((long long)_lread(handle, out + done, (UINT)n) != n)
+            return -1;
+        QueryPerformanceCounter(&end);
+        readTicksPerByte = (double)(end.QuadPart - start.QuadPart) / (double)n;
+        done += (int)n;
     }
     return count;
 }
@@ -268,12 +288,16 @@ int SeekCached(int handle, int offset, int origin)
 
 int CreateOutputFile(const char* path)
 {
-    // A read-only file left by an earlier installation would refuse to be
-    // truncated; the decision to replace it has been taken.
+    // The decision to replace the file has been taken. A read-only file (as
+    // an earlier installation leaves it) would refuse to be truncated, and a
+    // hidden or system one to be created over with normal attributes.
+    const DWORD inTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & inTheWay) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DWORD kept = attributes & ~inTheWay;
+        SetFileAttributesA(path, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+    }
     HFILE handle = _lcreat(path, 0);
     if (handle == HFILE_ERROR)
         return -1;
@@ -281,11 +305,23 @@ int CreateOutputFile(const char* path)
     outputHandle = handle;
     outputCount = 0;
     outputFailed = false;
+    outputAbandoned = false;
     return handle;
+}
+
+void AbandonOutputFile()
+{
+    if (outputHandle == -1 || outputAbandoned)
+        return;
+    _lclose(outputHandle);
+    outputCount = 0;
+    outputAbandoned = true;
 }
 
 int WriteOutputFile(int handle, const void* bytes, int count)
 {
+    if (handle == outputHandle && outputAbandoned)
+        return 0;
     if (handle != outputHandle || count < 0) {
         UINT written = _lwrite(handle, static_cast<const char*>(bytes), (UINT)count);
         return written == (UINT)HFILE_ERROR ? 0 : (int)written;

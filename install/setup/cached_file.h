@@ -26,17 +26,25 @@ int OpenCached(const char* path, int mode, int cacheSize);
 // Closes the file and releases its cache; the platform close result.
 int CloseCached(int handle);
 
-// Platform reads of count bytes, in readPieceSize pieces with a check point
-// (RunPendingMessagesWhenDue) before each while pumpEnabled is set; pieces
-// between pump runs are read in one call. count or -1 (short read or ended).
+// Platform reads of count bytes while pumpEnabled is set, each of whole
+// readPieceSize pieces and after a check point (RunPendingMessagesBefore
+// the time a piece took in the last read): one piece first, then as many as
+// can be read before the pump is due at the last read's speed. count or -1
+// (short read or ended).
 int ReadInPieces(int handle, void* buffer, int count);
 
 // Creates or truncates a file with normal attributes (an existing file's
-// read-only attribute is cleared first); -1 on failure. Its output is
-// collected in a 64 KB buffer by WriteOutputFile and written out when the
-// buffer is full and by CloseCached, which returns -1 when any of it could
-// not be written.
+// read-only, hidden and system attributes are cleared first); -1 on
+// failure. Its output is collected in a 64 KB buffer by WriteOutputFile and
+// written out when the buffer is full and by CloseCached, which returns -1
+// when any of it could not be written.
 int CreateOutputFile(const char* path);
+
+// Ends the output file being written, if any, when the installation ends in
+// the middle of it: its buffered output is dropped and the file closed, so
+// that other programs can take it; later writes to it and its CloseCached
+// fail without touching any file.
+void AbandonOutputFile();
 
 // A movable zero-filled block of 16..32,767 bytes, as large as memory allows
 // up to the size asked for; null when not even 16 bytes are available.

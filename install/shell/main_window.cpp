@@ -9,6 +9,7 @@
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
 #include "install/script/path_keywords.h"
+#include "install/setup/cached_file.h"
 #include "install/setup/file_installation.h"
 #include "install/shell/command_runner.h"
 #include "install/shell/startup.h"
@@ -216,6 +217,9 @@ static void FinishInstallation(HWND window, INT_PTR outcome)
     if (finishBegun)
         return;
     finishBegun = true;
+    // A cancel arrives while a file is being written: it is closed now, so
+    // that the programs of stages 6 and 7 can remove or replace it.
+    AbandonOutputFile();
     WaitForProgramFile(window);
     installFinished = true;
 

@@ -36,6 +36,23 @@ static char serviceName[GROUP_NAME_SIZE] = "PROGMAN";  // application and topic 
 static DWORD replyTimeout = DDE_REPLY_TIMEOUT;
 static HGLOBAL groupList = nullptr;  // group names received from the server
 static char groupName[GROUP_NAME_SIZE] = "";
+static void (*commandObserver)(HGLOBAL block) = nullptr;
+
+// What an acknowledgement of the step in progress hands back: the item atom
+// of the group request or the block of the command being executed. One that
+// hands back anything else answers an earlier step or nothing at all: it does
+// not end the wait, and its atom or block is not this step's to delete.
+static ATOM requestItem = 0;
+static HGLOBAL commandBlock = nullptr;
+static bool replyArrived = false;
+
+// Command blocks that were not handed back in time: the server may still
+// acknowledge them. Each is freed when its late acknowledgement comes, the
+// rest when the conversation ends. Until then no new command block can get
+// the same handle, so an acknowledgement always names the command it answers.
+static const int LATE_BLOCK_CAPACITY = 16;
+static HGLOBAL lateBlocks[LATE_BLOCK_CAPACITY];
+static int lateBlockCount = 0;
 
 // Copies text into a buffer of the given capacity, cut when too long.
 static void CopyBounded(char* target, const char* text, size_t capacity)
@@ -55,6 +72,11 @@ void SetDdeServiceName(const char* name)
 void SetDdeReplyTimeout(DWORD milliseconds)
 {
     replyTimeout = milliseconds != 0 ? milliseconds : DDE_REPLY_TIMEOUT;
+}
+
+void SetDdeCommandObserver(void (*observer)(HGLOBAL block))
+{
+    commandObserver = observer;
 }
 
 bool IsProgramItemSelected(int itemIndex)
@@ -113,20 +135,56 @@ void ForEachGroupName(const char* list, void (*add)(const char* name, void* cont
     }
 }
 
-// Waits up to the reply time-out (ten seconds) for one DDE message and
-// dispatches it; no other message is taken from the queue meanwhile.
+// Waits up to the reply time-out (ten seconds) for the reply to the step in
+// progress, dispatching every DDE message that arrives meanwhile; no other
+// message is taken from the queue.
 static void WaitForDdeReply()
 {
+    replyArrived = false;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < replyTimeout) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
             DispatchMessageA(&msg);
-            ddeState = DDE_IDLE;
-            return;
+            if (replyArrived) {
+                ddeState = DDE_IDLE;
+                return;
+            }
+        } else {
+            Sleep(1);
         }
-        Sleep(1);
     }
+}
+
+// Frees a command block that was acknowledged after its wait ran out; false
+// when the handle is none of them.
+static bool ReleaseLateBlock(UINT_PTR handle)
+{
+    for (int i = 0; i < lateBlockCount; i++) {
+        if (reinterpret_cast<UINT_PTR>(lateBlocks[i]) == handle) {
+            ReleaseGlobalBlock(lateBlocks[i]);
+            lateBlocks[i] = lateBlocks[--lateBlockCount];
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keeps a command block until its late acknowledgement or the end of the
+// conversation; a server that is that many commands behind gets no such
+// grace.
+static void KeepLateBlock(HGLOBAL block)
+{
+    if (lateBlockCount < LATE_BLOCK_CAPACITY)
+        lateBlocks[lateBlockCount++] = block;
+    else
+        ReleaseGlobalBlock(block);
+}
+
+static void ReleaseLateBlocks()
+{
+    while (lateBlockCount > 0)
+        ReleaseGlobalBlock(lateBlocks[--lateBlockCount]);
 }
 
 static void DdeInitiate()
@@ -148,12 +206,14 @@ static void DdeRequestGroups()
     if (serverWindow == nullptr)
         return;
     ATOM item = GlobalAddAtomA(PROGMAN_NAME);
+    requestItem = item;
     ddeState = DDE_REQUESTING;
     if (PostMessageA(serverWindow, WM_DDE_REQUEST, reinterpret_cast<WPARAM>(mainWindow),
                      MAKELPARAM(CF_TEXT, item)))
         WaitForDdeReply();
     else if (item != 0)
         GlobalDeleteAtom(item);
+    requestItem = 0;
     ddeState = DDE_IDLE;
 }
 
@@ -172,23 +232,37 @@ static void DdeExecute(const char* command)
     }
     memcpy(data, command, size);
     GlobalUnlock(block);
+    if (commandObserver != nullptr)
+        commandObserver(block);
+    // The block stays the installer's: it is freed when the acknowledgement
+    // hands it back. Not handed back in time (the wait ran out or the server
+    // ended the conversation), it is kept for a late acknowledgement until
+    // the conversation ends.
+    commandBlock = block;
     ddeState = DDE_EXECUTING;
     if (PostMessageA(serverWindow, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(mainWindow),
-                     PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block))))
+                     PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block)))) {
         WaitForDdeReply();
-    else
+        if (commandBlock != nullptr)
+            KeepLateBlock(commandBlock);
+    } else {
         ReleaseGlobalBlock(block);
+    }
+    commandBlock = nullptr;
     ddeState = DDE_IDLE;
 }
 
+// Ends the conversation; the blocks of commands that were never acknowledged
+// are freed, whether the server answers the terminate or has gone already.
 static void DdeTerminate()
 {
-    if (serverWindow == nullptr)
-        return;
-    ddeState = DDE_TERMINATING;
-    if (PostMessageA(serverWindow, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(mainWindow), 0))
-        WaitForDdeReply();
-    ddeState = DDE_IDLE;
+    if (serverWindow != nullptr) {
+        ddeState = DDE_TERMINATING;
+        if (PostMessageA(serverWindow, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(mainWindow), 0))
+            WaitForDdeReply();
+        ddeState = DDE_IDLE;
+    }
+    ReleaseLateBlocks();
 }
 
 static void PostDataAck(HWND sender, WORD status, UINT_PTR item)
@@ -251,6 +325,24 @@ static void ReceiveData(HWND sender, LPARAM lParam)
         GlobalFree(data);
 }
 
+// An acknowledgement (status not examined) hands back what it answers: the
+// block of the command being executed or the item atom of a refused request.
+// A late one frees its command's block; any other value is left alone.
+static void TakeAcknowledgement(UINT_PTR value)
+{
+    if (ddeState == DDE_EXECUTING && value == reinterpret_cast<UINT_PTR>(commandBlock)) {
+        ReleaseGlobalBlock(commandBlock);
+        commandBlock = nullptr;
+        replyArrived = true;
+    } else if (ddeState == DDE_REQUESTING && requestItem != 0 && value == requestItem) {
+        GlobalDeleteAtom(requestItem);
+        requestItem = 0;
+        replyArrived = true;
+    } else {
+        ReleaseLateBlock(value);
+    }
+}
+
 void HandleDdeMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (ddeState == DDE_IDLE)
@@ -267,19 +359,19 @@ void HandleDdeMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
             UINT_PTR value = 0;
             UnpackDDElParam(WM_DDE_ACK, lParam, &status, &value);
             FreeDDElParam(WM_DDE_ACK, lParam);
-            if (ddeState == DDE_EXECUTING)
-                ReleaseGlobalBlock(reinterpret_cast<HGLOBAL>(value));
-            else
-                GlobalDeleteAtom(static_cast<ATOM>(value));
+            TakeAcknowledgement(value);
         }
         break;
     case WM_DDE_DATA:
         ReceiveData(sender, lParam);
+        if (ddeState == DDE_REQUESTING)
+            replyArrived = true;
         break;
     case WM_DDE_TERMINATE:
         if (ddeState != DDE_TERMINATING)
             PostMessageA(sender, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(mainWindow), 0);
         serverWindow = nullptr;
+        replyArrived = true;
         break;
     default:
         break;

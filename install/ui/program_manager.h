@@ -34,3 +34,6 @@ void ForEachGroupName(const char* list, void (*add)(const char* name, void* cont
 // of each reply, 10000 ms unless set. Null and 0 restore the defaults.
 void SetDdeServiceName(const char* name);
 void SetDdeReplyTimeout(DWORD milliseconds);
+// Test seam: called with each command block before it is posted (null: none),
+// so that a test can see that every block is freed.
+void SetDdeCommandObserver(void (*observer)(HGLOBAL block));

@@ -896,6 +896,21 @@ HWND CreateTarget()
     return w;
 }
 
+// Runs every message of this thread but WM_PAINT for about ms milliseconds:
+// a window of this thread that waits to repaint repaints only when another
+// program asks for it (UpdateWindow sends WM_PAINT here).
+void PumpAllButPaint(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms)
+        if (PeekMessageA(&msg, NULL, 0, WM_PAINT - 1, PM_REMOVE) ||
+            PeekMessageA(&msg, NULL, WM_PAINT + 1, 0xFFFF, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            Sleep(10);
+}
+
 }  // namespace
 
 TEST_F(Areacap, PickFromFrameIntoClientAreaReportsTheWindow)
@@ -1040,41 +1055,53 @@ TEST_F(Areacap, PickFocusLossCancelsOnceAndErasesTheFrame)
 
 TEST_F(Areacap, PickFrameOnATargetWaitingToRepaintStaysWholeAndIsErased)
 {
-    // The target is invalidated before the cursor moves onto it, and this
-    // thread then runs every message but WM_PAINT: the target repaints only
-    // when the tool asks for it (UpdateWindow sends WM_PAINT here). Mouse:
-    // SetCursorPos, then WM_MOUSEMOVE sent with SendMessageTimeoutA in case
-    // the move itself did not reach the pick window; Esc: posted WM_KEYDOWN.
+    // The target is invalidated before the frame reaches it: when the mode
+    // starts over it (the first frame) or when the cursor moves onto it
+    // later. Mouse: SetCursorPos, then WM_MOUSEMOVE sent with
+    // SendMessageTimeoutA in case the move itself did not reach the pick
+    // window; Esc: posted WM_KEYDOWN.
     HWND target = CreateTarget();
     ASSERT_TRUE(target != NULL);
-    SetCursorPos(700, 600);
-    Launch();
-    Snapshot before = WholeScreen();
-    HWND pick = StartMode(601, false, "HOOK:95");
-    ASSERT_TRUE(pick != NULL);
     RECT w;
     GetWindowRect(target, &w);
     POINT client = {0, 0};
     ClientToScreen(target, &client);
-    InvalidateRect(target, NULL, FALSE);
-    SetCursorPos(w.left + 100, w.top + 60);
-    DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < 300)
-        if (PeekMessageA(&msg, NULL, 0, WM_PAINT - 1, PM_REMOVE) ||
-            PeekMessageA(&msg, NULL, WM_PAINT + 1, 0xFFFF, PM_REMOVE))
-            DispatchMessageA(&msg);
-        else
-            Sleep(10);
-    DWORD_PTR result;
-    SendMessageTimeoutA(pick, WM_MOUSEMOVE, 0, 0, SMTO_NORMAL, 5000, &result);
-    Snapshot framed = ReadScreen(client.x, client.y, 10, 10);
-    EXPECT_EQ(before.At(client.x, client.y) ^ 0xFFFFFF, framed.At(client.x, client.y)) << "the frame is whole";
-    EXPECT_EQ(before.At(client.x + 2, client.y + 5) ^ 0xFFFFFF, framed.At(client.x + 2, client.y + 5));
-    PostKey(pick, VK_ESCAPE);
-    EXPECT_EQ(0, Exit());
-    EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}}));
-    EXPECT_TRUE(SameScreen(before, WholeScreen()));
+    for (bool firstFrame : {false, true}) {
+        SetCursorPos(firstFrame ? w.left + 100 : 700, firstFrame ? w.top + 60 : 600);
+        PumpFor(200);
+        Launch();
+        Snapshot before = WholeScreen();
+        HWND pick = NULL;
+        if (firstFrame) {
+            InvalidateRect(target, NULL, FALSE);
+            HostDeliverCommand(command, 601, false);
+            for (int i = 0; i < 100 && !(pick = FindWindowA("HOOK:95", NULL)); i++)
+                PumpAllButPaint(50);
+            PumpAllButPaint(300);
+        } else {
+            pick = StartMode(601, false, "HOOK:95");
+            InvalidateRect(target, NULL, FALSE);
+            SetCursorPos(w.left + 100, w.top + 60);
+            PumpAllButPaint(300);
+            DWORD_PTR result;
+            SendMessageTimeoutA(pick, WM_MOUSEMOVE, 0, 0, SMTO_NORMAL, 5000, &result);
+        }
+        ASSERT_TRUE(pick != NULL) << firstFrame;
+        // The target may now paint what it still had pending: over the frame
+        // if the frame was drawn first.
+        PumpFor(300);
+        Snapshot framed = ReadScreen(client.x, client.y, 10, 10);
+        EXPECT_EQ(before.At(client.x, client.y) ^ 0xFFFFFF, framed.At(client.x, client.y))
+            << "the frame is whole " << firstFrame;
+        EXPECT_EQ(before.At(client.x + 2, client.y + 5) ^ 0xFFFFFF, framed.At(client.x + 2, client.y + 5))
+            << firstFrame;
+        PostKey(pick, VK_ESCAPE);
+        EXPECT_EQ(0, Exit()) << firstFrame;
+        EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}})) << firstFrame;
+        EXPECT_TRUE(SameScreen(before, WholeScreen())) << firstFrame;
+        EndAreacap(&process);
+        ClearHostLog();
+    }
     DestroyWindow(target);
 }
 

@@ -265,8 +265,8 @@ TEST_P(RefusedNameTest, IsAnErrorNamingTheFileAndTheArchiveStaysWhole)
 
 INSTANTIATE_TEST_SUITE_P(Names, RefusedNameTest,
                          ::testing::Values("", "..", "sub/../x", "x.", "dir./x", "x ", "C:x", "/abs",
-                                           "\\abs", "a\\b", "a:b", "a*b", "a//b", "a/",
-                                           std::string(260, 'n')));
+                                           "\\abs", "a\\b", "a:b", "a*b", "a//b", "a/", "NUL",
+                                           "sub/com1.txt", std::string(260, 'n')));
 
 TEST_F(WriterTest, FailedEntriesLeaveTheArchiveWholeAndDiscardLeavesNothing)
 {

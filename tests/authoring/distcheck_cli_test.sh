@@ -43,8 +43,8 @@ out=$("$distcheck" "$work/d/disk1" "$work/d/disk2")
 expect_line "ArcFile_02 DOCS.ARJ ($work/d/disk1/DOCS.ARJ): error: entry"
 expect_line "damaged data"
 
-# An unsafe entry name: the first entry's name begins with "..\", with a
-# valid header CRC.
+# Unsafe entry names, with valid header CRCs: the first entry's name begins
+# with "..\", the second's with the device name "AUX.". Both are named.
 fresh
 python3 - "$work/d/disk1/BASE.ARJ" <<'PY' || fail "could not patch BASE.ARJ"
 import struct, sys, zlib
@@ -52,23 +52,23 @@ path = sys.argv[1]
 data = bytearray(open(path, "rb").read())
 at = 0
 headers = 0
-while True:
+while headers < 3:
     at = data.index(b"\x60\xea", at)
     size = struct.unpack_from("<H", data, at + 2)[0]
     body = at + 4
-    if headers == 1:  # the first entry after the archive header
+    if headers > 0:  # the entries after the archive header
         name = body + data[body]
-        data[name:name + 3] = b"..\\"
+        start = (b"..\\", b"AUX.")[headers - 1]
+        data[name:name + len(start)] = start
         struct.pack_into("<I", data, body + size, zlib.crc32(bytes(data[body:body + size])))
-        break
     headers += 1
     at = body + size + 4
 open(path, "wb").write(data)
 PY
 out=$("$distcheck" "$work/d/disk1" "$work/d/disk2")
 [ $? = 1 ] || fail "unsafe entry name did not exit 1"
-expect_line "ArcFile_01 BASE.ARJ ($work/d/disk1/BASE.ARJ): error: entry \"..\\"
-expect_line "unsafe name"
+expect_line "ArcFile_01 BASE.ARJ ($work/d/disk1/BASE.ARJ): error: entry \"..\\dme.txt\": unsafe name (a part"
+expect_line "error: entry \"AUX.nse.txt\": unsafe name (a device name"
 
 # A weight far off its archive's size.
 fresh

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -80,6 +81,13 @@ TEST(ScriptVerdicts, AreTheInstallersAndNameTheKeyAndLine)
         if (c.expect == "accepted") {
             EXPECT_TRUE(loaded);
             EXPECT_FALSE(m.shown) << m.text;
+            // Each value is read once, so what is stored is what was checked
+            // (the command lines are counted in a pass of their own).
+            std::set<std::string> read;
+            for (const ProfileRead& r : LoaderReads()) {
+                if (r.section != "Command Lines")
+                    EXPECT_TRUE(read.insert(r.section + "/" + r.key).second) << r.key << " read again";
+            }
             continue;
         }
         EXPECT_FALSE(loaded);

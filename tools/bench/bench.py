@@ -5,7 +5,9 @@ Usage: bench.py ARJX WORKDIR
 
 Makes the three archives of a typical distribution, 16 MB of output each:
 text packed with -m1, mixed binary data with -m4 and random data with -m0
-(stored; MS-DOS host, -2d). Then times "arjx -t", "arj t" and "7z t" on
+(stored; MS-DOS host, -2d); and 32 MB of random words of a vocabulary of a
+few thousand packed with -m1 (a literal in every four codes, the rest short
+matches: the slowest mix for the decoder). Then times "arjx -t", "arj t" and "7z t" on
 each, best of RUNS rounds, and prints the output rates in MB/s and the
 arjx/7z and arjx/arj rate ratios. The last line is "ratio_vs_7z_min: X", the
 smallest arjx/7z ratio over the rows.
@@ -28,26 +30,35 @@ WORDS = ("the of and to in is that for it as was with be by on not he this are o
          "decoder position literal buffer piece progress percent section").split()
 
 
-def text_block(rng, size):
+def word_lines(size, next_word, line_end):
+    """size bytes of the words of next_word() in lines of about 70
+    characters, each ended by line_end()."""
     out = []
     n = 0
     col = 0
     while n < size:
+        w = next_word()
+        out.append(w)
+        n += len(w) + 1
+        col += len(w) + 1
+        if col > 70:
+            out.append(line_end())
+            col = 0
+        else:
+            out.append(" ")
+    return "".join(out).encode("ascii")[:size]
+
+
+def text_block(rng, size):
+    def next_word():
         w = rng.choice(WORDS)
         r = rng.random()
         if r < 0.04:
             w = w.capitalize()
         elif r < 0.06:
             w = "%s%d" % (w, rng.randint(0, 9999))
-        out.append(w)
-        n += len(w) + 1
-        col += len(w) + 1
-        if col > 70:
-            out.append(".\r\n" if rng.random() < 0.3 else "\r\n")
-            col = 0
-        else:
-            out.append(" ")
-    return "".join(out).encode("ascii")[:size]
+        return w
+    return word_lines(size, next_word, lambda: ".\r\n" if rng.random() < 0.3 else "\r\n")
 
 
 def binary_block(rng, size):
@@ -73,16 +84,30 @@ def binary_block(rng, size):
     return b"".join(parts)[:size]
 
 
-def make_file(path, block):
-    """TARGET bytes: distinct 4 MB blocks repeated; repeats lie far beyond
+def word_block(rng, size, vocabulary=3000):
+    """Random words of a vocabulary of a few thousand, with English letter
+    frequencies. Packed, about one code in four is a literal and the rest are
+    short matches at random distances: the decoder's dearest mix."""
+    letters = "etaoinshrdlcumwfgypbvkjxqz"
+    weights = [127, 91, 82, 75, 70, 67, 63, 61, 60, 43, 40, 28, 28, 24, 24, 22, 20, 20, 19, 15,
+               10, 8, 2, 2, 1, 1]
+    words = set()
+    while len(words) < vocabulary:
+        words.add("".join(rng.choices(letters, weights, k=rng.randint(2, 10))))
+    words = sorted(words)
+    return word_lines(size, lambda: rng.choice(words), lambda: "\r\n")
+
+
+def make_file(path, block, target=TARGET):
+    """target bytes: distinct 4 MB blocks repeated; repeats lie far beyond
     the 26 KB history of the format, so they cost the decoder full price."""
-    if os.path.exists(path) and os.path.getsize(path) == TARGET:
+    if os.path.exists(path) and os.path.getsize(path) == target:
         return
     with open(path, "wb") as f:
         written = 0
-        while written < TARGET:
-            f.write(block[:TARGET - written])
-            written += min(len(block), TARGET - written)
+        while written < target:
+            f.write(block[:target - written])
+            written += min(len(block), target - written)
 
 
 def make_archive(work, name, source, method):
@@ -136,9 +161,11 @@ def main():
     make_file(os.path.join(work, "text.dat"), text_block(rng, 4 * 1024 * 1024 + 17))
     make_file(os.path.join(work, "mixed.dat"), binary_block(rng, 4 * 1024 * 1024 + 29))
     make_file(os.path.join(work, "random.dat"), rng.randbytes(TARGET))
+    make_file(os.path.join(work, "words.dat"), word_block(rng, 4 * 1024 * 1024 + 7), 2 * TARGET)
     rows = [("text -m1", make_archive(work, "text1.arj", "text.dat", 1), "text.dat"),
             ("mixed -m4", make_archive(work, "mixed4.arj", "mixed.dat", 4), "mixed.dat"),
-            ("random -m0", make_archive(work, "random0.arj", "random.dat", 0), "random.dat")]
+            ("random -m0", make_archive(work, "random0.arj", "random.dat", 0), "random.dat"),
+            ("words -m1", make_archive(work, "words1.arj", "words.dat", 1), "words.dat")]
 
     print("%-10s %9s %9s %10s %10s %10s %8s %8s" % (
         "archive", "output MB", "packed MB", "arjx MB/s", "arj MB/s", "7z MB/s", "arjx/7z",

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The installation rows of `make bench`: install.exe's whole installation
-# against 7z x, with the main window's latency (tools/bench/install_bench.py
-# says what is measured). The 64-bit build runs under wine64; the 32-bit
+# against 7z x, with the main window's latency, and that latency on media
+# slowed to a diskette's speed (tools/bench/install_bench.py says what is
+# measured). The 64-bit build runs under wine64; the 32-bit
 # build under the private 32-bit Wine through qemu-i386 (tools/wine32-env.sh),
 # whose rows are labelled as emulated. Each has a Wine prefix of its own in
 # build/bench; all runs share one private X display.

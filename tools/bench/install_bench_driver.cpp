@@ -7,11 +7,14 @@
 // message pump, so the slowest answer is the longest the window stayed
 // unresponsive.
 //
-// usage: install_bench_driver INSTALL_EXE ROUNDS LABEL SCRIPT_DIR DEST_DIR [LABEL SCRIPT_DIR DEST_DIR]...
+// usage: install_bench_driver [--slow-reads] INSTALL_EXE ROUNDS LABEL SCRIPT_DIR DEST_DIR
+//                             [LABEL SCRIPT_DIR DEST_DIR]...
 //
 // Each round installs every LABEL once, in the order given; DEST_DIR (the
-// script's destination) is removed before each installation. One line per
-// installation:
+// script's destination) is removed before each installation. With
+// --slow-reads, slow_reads_hook.dll (beside the driver) is loaded into the
+// installer while its options dialog shows, so that it reads its archives
+// at a diskette's speed. One line per installation:
 //   run LABEL ok=1 ms=1234.5 answers=0.4,12.1,3.0,...
 // with the time of each probe's answer in ms.
 #include <windows.h>
@@ -19,6 +22,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,7 +73,30 @@ struct Outcome {
     std::vector<double> answers;
 };
 
-Outcome InstallOnce(const std::string& installer, const std::string& scriptDir)
+// Loads the DLL into the process (LoadLibraryA run by a thread of its own).
+bool LoadIntoProcess(HANDLE process, const std::string& dll)
+{
+    SIZE_T size = dll.size() + 1;
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr)
+        return false;
+    bool loaded = false;
+    void* load = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+    if (WriteProcessMemory(process, remote, dll.c_str(), size, nullptr)) {
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(load),
+                                           remote, 0, nullptr);
+        DWORD module = 0;
+        if (thread != nullptr) {
+            loaded = WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &module) &&
+                     module != 0;
+            CloseHandle(thread);
+        }
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return loaded;
+}
+
+Outcome InstallOnce(const std::string& installer, const std::string& scriptDir, const std::string& slowReads)
 {
     Outcome outcome;
     InstallerProcess process;
@@ -84,6 +111,10 @@ Outcome InstallOnce(const std::string& installer, const std::string& scriptDir)
     HWND mainWindow = process.MainWindow();
     if (options == nullptr || mainWindow == nullptr) {
         printf("# the options dialog did not appear\n");
+        return outcome;
+    }
+    if (!slowReads.empty() && !LoadIntoProcess(process.Handle(), slowReads)) {
+        printf("# %s could not be loaded into the installer\n", slowReads.c_str());
         return outcome;
     }
     PressButton(options, IDOK);
@@ -143,9 +174,15 @@ Outcome InstallOnce(const std::string& installer, const std::string& scriptDir)
 
 int main(int argc, char** argv)
 {
+    std::string slowReads;
+    if (argc > 1 && strcmp(argv[1], "--slow-reads") == 0) {
+        slowReads = ProgramDir() + "slow_reads_hook.dll";
+        --argc;
+        ++argv;
+    }
     if (argc < 6 || (argc - 3) % 3 != 0) {
         fprintf(stderr,
-                "usage: install_bench_driver INSTALL_EXE ROUNDS LABEL SCRIPT_DIR DEST_DIR "
+                "usage: install_bench_driver [--slow-reads] INSTALL_EXE ROUNDS LABEL SCRIPT_DIR DEST_DIR "
                 "[LABEL SCRIPT_DIR DEST_DIR]...\n");
         return 2;
     }
@@ -157,7 +194,7 @@ int main(int argc, char** argv)
         for (int i = 3; i + 2 < argc; i += 3) {
             std::string destination = argv[i + 2];
             RemoveTree(destination);
-            Outcome outcome = InstallOnce(installer, WithSlash(argv[i + 1]));
+            Outcome outcome = InstallOnce(installer, WithSlash(argv[i + 1]), slowReads);
             allOk = allOk && outcome.ok;
             printf("run %s ok=%d ms=%.1f answers=", argv[i], outcome.ok ? 1 : 0, outcome.ms);
             for (size_t k = 0; k < outcome.answers.size(); ++k)

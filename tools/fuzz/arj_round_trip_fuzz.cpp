@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "authoring/arj_writer/archive_writer.h"
@@ -123,8 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     SetTransferSizes((int)(size % SPEED_LEVEL_COUNT));
     BuildCrcTable();
-    static std::vector<uint8_t> decoded;
-    decoded.resize(size + 1);
     int handle = HostOpenMemory(archive.data(), archive.size());
     if (FindArchiveHeader(handle) != 0 || ReadEntryHeader(handle, nullptr) != 1)
         abort();
@@ -133,11 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (ReadEntryHeader(handle, name) != 1 || strcmp(name, names[method]) != 0 ||
             !IsEntrySupported() || EntryHeader.uncompressedSize != (int32_t)size)
             abort();
-        int output = HostOpenBuffer(decoded.data(), decoded.size());
+        std::string decoded;
+        int output = HostOpenMemoryOutput(&decoded, (long long)size + 1);
         runningCrc = 0xFFFFFFFFu;
-        if (!DecodeEntryData(handle, output, "FUZZ.ARJ", name) ||
-            HostWritten(output) != (long long)size || ~runningCrc != EntryHeader.fileCrc ||
-            EntryHeader.fileCrc != Crc32Of(data, size) || (size > 0 && memcmp(decoded.data(), data, size) != 0))
+        if (!DecodeEntryData(handle, output, "FUZZ.ARJ", name) || decoded.size() != size ||
+            (size > 0 && memcmp(decoded.data(), data, size) != 0) ||
+            ~runningCrc != EntryHeader.fileCrc || EntryHeader.fileCrc != Crc32Of(data, size))
             abort();
         HostClose(output);
     }

@@ -188,28 +188,33 @@ TEST_F(ArchiveTest, CrcIsTheZipCrc)
     EXPECT_EQ(Crc32Of("", 0), 0u);
 
     // Long buffers take other paths (sixteen bytes at a time, carry-less
-    // folding where the processor has it); each length and alignment
-    // against the bit-by-bit definition, whole and in two parts.
+    // folding where the processor has it, else the tables); each length and
+    // alignment against the bit-by-bit definition, whole and in two parts.
     Bytes data(5000);
     uint32_t seed = 1;
     for (uint8_t& b : data)
         b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 23);
-    for (size_t length : {15, 16, 63, 64, 255, 256, 257, 320, 1000, 4093}) {
-        for (size_t offset : {0, 1, 7}) {
-            const uint8_t* p = data.data() + offset;
-            uint32_t r = 0xFFFFFFFFu;
-            for (size_t i = 0; i < length; ++i) {
-                r ^= p[i];
-                for (int k = 0; k < 8; ++k)
-                    r = (r & 1) ? (r >> 1) ^ 0xEDB88320u : r >> 1;
+    for (bool carryless : {true, false}) {
+        AllowCarrylessCrc(carryless);
+        SCOPED_TRACE(carryless ? "carry-less folding where the processor has it" : "tables only");
+        for (size_t length : {15, 16, 63, 64, 255, 256, 257, 320, 1000, 4093}) {
+            for (size_t offset : {0, 1, 7}) {
+                const uint8_t* p = data.data() + offset;
+                uint32_t r = 0xFFFFFFFFu;
+                for (size_t i = 0; i < length; ++i) {
+                    r ^= p[i];
+                    for (int k = 0; k < 8; ++k)
+                        r = (r & 1) ? (r >> 1) ^ 0xEDB88320u : r >> 1;
+                }
+                EXPECT_EQ(Crc32Of(p, length), ~r) << length << " at " << offset;
+                runningCrc = 0xFFFFFFFFu;
+                UpdateCrc(p, length / 3);
+                UpdateCrc(p + length / 3, length - length / 3);
+                EXPECT_EQ(runningCrc, r) << length << " at " << offset << " in two parts";
             }
-            EXPECT_EQ(Crc32Of(p, length), ~r) << length << " at " << offset;
-            runningCrc = 0xFFFFFFFFu;
-            UpdateCrc(p, length / 3);
-            UpdateCrc(p + length / 3, length - length / 3);
-            EXPECT_EQ(runningCrc, r) << length << " at " << offset << " in two parts";
         }
     }
+    AllowCarrylessCrc(true);
 }
 
 TEST_F(ArchiveTest, CeilDivCountsPieces)
@@ -282,6 +287,26 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         literals.Put('a' + i % 26, 8);
         expected.push_back((uint8_t)('a' + i % 26));
     }
+    // Literals, then zero literals whose 45 or 72 zero bits lie past the
+    // data once the trailing zero bytes are cut off: within the limit of
+    // zero bits a decoder may use, or beyond it, whatever the level.
+    struct Trimmed {
+        int count, zeros;
+        BitWriter w;
+    };
+    std::vector<Trimmed> trimmed;
+    for (int zeros : {5, 8}) {
+        for (int count : {134, 136}) {
+            Trimmed t{count, zeros, {}};
+            for (int i = 0; i < count + zeros; ++i) {
+                t.w.Put(0, 1);
+                t.w.Put(i < count ? 'a' + i % 26 : 0, 8);
+            }
+            while (t.w.bytes.back() == 0)
+                t.w.bytes.pop_back();
+            trimmed.push_back(t);
+        }
+    }
     Bytes out;
     for (int level = 0; level < SPEED_LEVEL_COUNT; ++level) {
         SetTransferSizes(level);
@@ -290,6 +315,10 @@ TEST_F(ArchiveTest, SameOutputAtEverySpeedLevel)
         for (int size : {45, 50, 51}) {
             ASSERT_TRUE(Decode(4, 0, size, literals.bytes, &out));
             EXPECT_EQ(out, Bytes(expected.begin(), expected.begin() + size)) << size;
+        }
+        for (const Trimmed& t : trimmed) {
+            EXPECT_EQ(Decode(4, 0, t.count + t.zeros, t.w.bytes, &out), t.zeros == 5)
+                << t.count << " literals and " << t.zeros << " zeros at level " << level;
         }
     }
 }
@@ -487,30 +516,47 @@ TEST_F(ArchiveTest, NamesMustFitTheHeaderAndTheBuffer)
     }
 }
 
-TEST_F(ArchiveTest, NamesThatLeaveTheDestinationAreRefused)
+TEST_F(ArchiveTest, NamesThatLeaveTheDestinationOrNameADeviceAreRefused)
 {
     // Windows drops a part's final dots and spaces: "..." and "...." become
-    // "..", "sub." becomes "sub". Names from another system (host 2) are
-    // checked after bit 7 is cleared, when 0xAE has become '.'.
+    // "..", "sub." becomes "sub". A part that names a device, with any
+    // extension, would be written to the device. Names from another system
+    // (host 2) are checked after bit 7 is cleared, when 0xAE has become '.'
+    // and 0xCE 0xD5 0xCC "NUL".
     struct Case {
         const char* name;
         uint8_t host;
+        EntryNameFault fault;
     };
-    for (Case c : {Case{"\\windows\\win.ini", 0}, {"/etc/passwd", 0}, {"c:autoexec.bat", 0},
-                   {"..\\up.txt", 0}, {"a/../../b.txt", 0}, {"sub\\..", 0}, {"..", 0},
-                   {"...\\newdir\\x.txt", 0}, {"a/..../b", 0}, {"sub.\\x.txt", 0},
-                   {"sub \\x.txt", 0}, {"x.txt.", 0}, {"x.txt ", 0}, {"a/./b", 0},
-                   {"\xAE\xAE\xAE\\x.txt", 2}}) {
+    const EntryNameFault rooted = ENTRY_NAME_ROOTED, shortened = ENTRY_NAME_SHORTENED,
+                         device = ENTRY_NAME_DEVICE;
+    for (Case c : {Case{"\\windows\\win.ini", 0, rooted}, {"/etc/passwd", 0, rooted},
+                   {"c:autoexec.bat", 0, rooted}, {"..\\up.txt", 0, shortened},
+                   {"a/../../b.txt", 0, shortened}, {"sub\\..", 0, shortened}, {"..", 0, shortened},
+                   {"...\\newdir\\x.txt", 0, shortened}, {"a/..../b", 0, shortened},
+                   {"sub.\\x.txt", 0, shortened}, {"sub \\x.txt", 0, shortened},
+                   {"x.txt.", 0, shortened}, {"x.txt ", 0, shortened}, {"a/./b", 0, shortened},
+                   {"\xAE\xAE\xAE\\x.txt", 2, shortened}, {"NUL", 0, device},
+                   {"SUB\\NUL.TXT", 0, device}, {"AUX.TXT", 0, device}, {"COM1", 0, device},
+                   {"lpt9.a.b", 0, device}, {"con .txt", 0, device}, {"sub/prn:x", 0, device},
+                   {"nul\\x.txt", 0, device}, {"COM\xB9.TXT", 0, device},
+                   {"\xCE\xD5\xCC.txt", 2, device}}) {
         EntrySpec e = StoredEntry(c.name, B("x"), 1);
         e.hostSystem = c.host;
         Bytes block = HeaderBlock(BasicHeader(e));
+        block.push_back('x');
         int h = HostOpenMemory(block.data(), block.size());
         char name[ENTRY_NAME_SIZE];
         EXPECT_EQ(ReadEntryHeader(h, name), -1) << c.name;
+        EXPECT_EQ(FindEntryNameFault(name), c.fault) << c.name;
+        // The header has been read whole: the tools name the entry and
+        // can go on after its data.
+        EXPECT_EQ(SeekCached(h, 0, 1), (int)block.size() - 1) << c.name;
         HostClose(h);
     }
-    EXPECT_TRUE(IsSafeEntryName("sub\\dir/file..txt"));
-    EXPECT_TRUE(IsSafeEntryName(".profile\\a b/.x"));
+    for (const char* safe : {"sub\\dir/file..txt", ".profile\\a b/.x", "NULL.TXT", "COM10",
+                             "LPT0", "CONFIG.SYS", "AUXILIAR.Y\\x", "com\xB4"})
+        EXPECT_TRUE(IsSafeEntryName(safe)) << safe;
 }
 
 TEST_F(ArchiveTest, NamesFromOtherSystemsLoseBit7)

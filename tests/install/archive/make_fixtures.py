@@ -112,6 +112,23 @@ def patch_entry(source, target, name=None, host=None, file_type=None, original_s
     write(target, data[:pos] + block + data[pos + 4 + len(basic) + 4:])
 
 
+def trim_entry(source, target):
+    """Copies an archive of one entry with the trailing zero bytes of the
+    entry's data cut off; the header's compressed size and CRC are made to
+    match. Returns the number of bytes cut."""
+    data = open(source, "rb").read()
+    _, pos = header_block(data, 0)  # the main header
+    basic, start = header_block(data, pos)
+    size = struct.unpack_from("<I", basic, 12)[0]
+    packed = data[start:start + size].rstrip(b"\0")
+    fields = bytearray(basic)
+    fields[12:16] = struct.pack("<I", len(packed))
+    block = struct.pack("<HH", 0xEA60, len(fields)) + fields + struct.pack("<I", zlib.crc32(fields))
+    write(target, data[:pos] + block + data[pos + 4 + len(basic) + 4:start] + packed +
+          data[start + size:])
+    return size - len(packed)
+
+
 def main():
     outdir = os.path.abspath(sys.argv[1])
     data = os.path.join(outdir, "data")
@@ -153,13 +170,18 @@ def main():
     # Names that Windows would shorten when it parses the path: a part made
     # only of dots becomes "..", a final dot or space is dropped. The last
     # one comes from another system, whose names lose bit 7 (0xAE is '.').
+    # Then names of devices, which Windows would write to.
     arj(outdir, "one.arj", ["-m0"], ["one.bin"])
     for archive, name, host, file_type in (
             ("dots3.arj", b"...\\newdir\\x.txt", 0, 0),
             ("dots4.arj", b"..../newdir/x.txt", 0, 0),
             ("enddot.arj", b"sub.\\x.txt", 0, 0),
             ("endspace.arj", b"sub \\x.txt", 0, 0),
-            ("highdots.arj", b"\xae\xae\xae\\newdir\\x.txt", 2, 1)):
+            ("highdots.arj", b"\xae\xae\xae\\newdir\\x.txt", 2, 1),
+            ("devnul.arj", b"NUL", 0, 0),
+            ("devsub.arj", b"SUB\\NUL.TXT", 0, 0),
+            ("devaux.arj", b"AUX.TXT", 0, 0),
+            ("devcom.arj", b"COM1", 0, 0)):
         patch_entry(os.path.join(outdir, "one.arj"), os.path.join(outdir, archive), name=name,
                     host=host, file_type=file_type)
     os.remove(os.path.join(outdir, "one.arj"))
@@ -171,6 +193,26 @@ def main():
         patch_entry(os.path.join(outdir, "zeros.arj"), os.path.join(outdir, "huge%d.arj" % m),
                     original_size=0x7FFFFFFF)
     os.remove(os.path.join(outdir, "zeros.arj"))
+
+    # Method 4 data whose last codes are zero bits, with the zero bytes at
+    # the end cut off: the decoder reads zeros past the data, like arj.
+    write(os.path.join(data, "tail.bin"), english(rng, 5000) + b"\x80\0\0\0")
+    arj(outdir, "tail.arj", ["-m4"], ["tail.bin"])
+    trimmed = os.path.join(outdir, "trimmed4.arj")
+    if trim_entry(os.path.join(outdir, "tail.arj"), trimmed) < 4:
+        raise SystemExit("trimmed4.arj: fewer than 4 zero bytes to cut")
+    subprocess.run(["arj", "t", trimmed], check=True, stdout=subprocess.DEVNULL)
+    os.remove(os.path.join(outdir, "tail.arj"))
+
+    # Random bytes, then pieces of them again 26,620 bytes on, each after a
+    # short repeat: matches that reach to the window's far end right after
+    # copies that may write past their end, in the fast loop and after it.
+    far = bytes(rng.getrandbits(8) for _ in range(6 * WINDOW))
+    chunks = [far[:WINDOW - 4]]
+    for a in range(0, 5 * WINDOW, 38):
+        chunks += [far[a:a + 28], far[a + 18:a + 28]]
+    write(os.path.join(data, "far.bin"), b"".join(chunks))
+    arj(outdir, "far1.arj", ["-m1"], ["far.bin"])
 
     # Made without -2d: binary entries from another host system.
     path = os.path.join(outdir, "unix.arj")

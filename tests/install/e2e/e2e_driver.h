@@ -29,6 +29,7 @@ public:
     DWORD WaitForExit(DWORD timeoutMs);
     bool Running() const;
     DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
     // Visible top-level windows of the process.
     std::vector<HWND> Windows() const;
     // The main window (class "InstWind"), or null.

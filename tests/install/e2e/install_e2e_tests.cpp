@@ -46,6 +46,7 @@ struct ScriptSpec {
     std::vector<ItemSpec> items;
     std::string iconGroup = "Tarvo E2E";
     bool rejected = false;  // an "ArcFileNumber" of 0
+    std::string stage6Argument;  // one more argument of the stage-6 logger
 };
 
 std::string Lower(std::string text)
@@ -80,7 +81,9 @@ protected:
     void SetUp() override
     {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = TempRoot() + info->name() + "\\";
+        std::string name = info->name();  // "Case/1" for a parameter
+        std::replace(name.begin(), name.end(), '/', '_');
+        root_ = TempRoot() + name + "\\";
         RemoveTree(root_.substr(0, root_.size() - 1));
         disk1_ = root_ + "disk1\\";
         disk2_ = root_ + "disk2\\";
@@ -106,9 +109,12 @@ protected:
         s += line;
         s += "[Command Lines]\r\n";
         for (int stage = 1; stage <= 8; stage++) {
-            snprintf(line, sizeof line, "ExeCLin_%02d=ES:%d_WS:0 Ini_Dirstage_logger.exe Ini_Dirstages.log %d\r\n",
+            snprintf(line, sizeof line, "ExeCLin_%02d=ES:%d_WS:0 Ini_Dirstage_logger.exe Ini_Dirstages.log %d",
                      stage, stage, stage);
             s += line;
+            if (stage == 6 && !script.stage6Argument.empty())
+                s += " " + script.stage6Argument;
+            s += "\r\n";
         }
         s += "[Check Boxes]\r\n";
         snprintf(line, sizeof line, "ChckBoxNumber=%d\r\n", static_cast<int>(script.checkBoxes.size()));
@@ -191,13 +197,14 @@ protected:
 
     // Starts the installation of the large archive at the slowest speed and
     // gives its panel once the output file has begun to be written (null when
-    // no panel appears).
+    // no panel appears). Stage 6 logs the output file's size.
     HWND StartLargeInstallation()
     {
         CopyArchive("BIG.ARJ", disk1_);
         ScriptSpec script;
         script.speedLevel = 0;
         script.archives = {{"BIG.ARJ"}};
+        script.stage6Argument = "size:Dst_Dirlarge.dat";
         WriteScript(script);
         Start();
         ConfirmOptions();
@@ -244,11 +251,12 @@ protected:
         Pause(300);
     }
 
-    // The stages whose command lines ran, in the order they were started.
-    std::vector<int> Stages()
+    // The logged lines of the stages' command lines (stage number and
+    // arguments), in the order they were started.
+    std::vector<std::string> StageLines()
     {
         std::string log;
-        std::vector<std::pair<std::string, int>> entries;
+        std::vector<std::pair<std::string, std::string>> entries;
         if (!ReadWholeFile(disk1_ + "stages.log", &log))
             return {};
         size_t pos = 0;
@@ -259,16 +267,23 @@ protected:
             std::string line = log.substr(pos, end - pos);
             size_t space = line.find(' ');
             if (space != std::string::npos)
-                entries.push_back({line.substr(0, space), atoi(line.c_str() + space + 1)});
+                entries.push_back({line.substr(0, space), line.substr(space + 1)});
             pos = end + 1;
         }
         std::stable_sort(entries.begin(), entries.end(),
-                         [](const std::pair<std::string, int>& a, const std::pair<std::string, int>& b) {
-                             return a.first < b.first;
-                         });
-        std::vector<int> stages;
+                         [](const std::pair<std::string, std::string>& a,
+                            const std::pair<std::string, std::string>& b) { return a.first < b.first; });
+        std::vector<std::string> lines;
         for (const auto& entry : entries)
-            stages.push_back(entry.second);
+            lines.push_back(entry.second);
+        return lines;
+    }
+
+    std::vector<int> Stages()
+    {
+        std::vector<int> stages;
+        for (const std::string& line : StageLines())
+            stages.push_back(atoi(line.c_str()));
         return stages;
     }
 
@@ -499,6 +514,12 @@ TEST_F(InstallE2E, CancelOnPanelDuringLargeArchive)
     EXPECT_GT(written.size(), 0u) << "the part already written stays";
     EXPECT_LT(written.size(), full.size());
     EXPECT_TRUE(full.compare(0, written.size(), written) == 0);
+    // Stage 6 could take the file (it was closed) and nothing was written
+    // to it afterwards.
+    std::vector<std::string> lines = StageLines();
+    ASSERT_EQ(lines.size(), expectedStages.size());
+    std::string seen = lines[4];  // stage 6
+    EXPECT_EQ(seen.substr(seen.rfind('=') + 1), std::to_string(written.size())) << seen;
 }
 
 TEST_F(InstallE2E, WindowKeepsItsPlaceAndCloseAsksFirst)
@@ -605,17 +626,24 @@ TEST_F(InstallE2E, EntryWhoseDirectoryCannotBeMadeStopsTheInstallation)
     ExpectFailedInstallation("MAIN.ARJ", "Cannot create the file '" + Lower(dest_) + "data\\table.dat'. ");
 }
 
-TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
+// Whether the second diskette's archive is damaged: the installation fails.
+class FinishWaitingForTheProgramFile : public InstallE2E, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FinishWaitingForTheProgramFile, RunsOnceAndKeepsItsOutcome)
 {
     // The installer runs from a copy whose directory is moved away while the
     // diskette prompt is open, as when its diskette has been taken out: the
     // finish waits with "Insert the first diskette.".
+    bool fails = GetParam();
     std::string programDir = root_ + "program";
     ASSERT_TRUE(MakeDirectories(programDir));
     program_ = programDir + "\\install.exe";
     ASSERT_TRUE(CopyFileA((ProgramDir() + "install.exe").c_str(), program_.c_str(), FALSE));
     HWND prompt = StartUntilDiskettePrompt(true);
     ASSERT_NE(prompt, nullptr) << "no diskette prompt";
+    if (fails) {
+        ASSERT_TRUE(CopyFileA((FixtureDir() + "SHORT.ARJ").c_str(), (disk2_ + "EXTRA.ARJ").c_str(), FALSE));
+    }
     ASSERT_TRUE(MoveFileA(programDir.c_str(), (programDir + "-away").c_str()));
     SetControlText(prompt, 110, disk2_);
     PressAndWait(prompt, IDOK);
@@ -623,7 +651,8 @@ TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
     HWND box = installer_.WaitForPrompt(WINDOW_TIMEOUT);
     ASSERT_NE(box, nullptr);
     std::vector<std::string> shown = {ReadMessageBox(box).text};
-    // Cancel on the panel while the finish waits does nothing.
+    // Cancel on the panel while the finish waits does nothing: a failure
+    // text stays as it was.
     HWND panel = installer_.WaitForDialog(DialogKind::Panel, 1000);
     ASSERT_NE(panel, nullptr);
     PressButton(panel, IDCANCEL);
@@ -636,11 +665,15 @@ TEST_F(InstallE2E, FinishWaitingForTheProgramFileRunsOnce)
         PressAndWait(box, IDOK);
     }
     ExpectExit();
-    std::vector<std::string> expectedBoxes = {"Insert the first diskette.", DONE_TEXT};
+    std::vector<std::string> expectedBoxes = {
+        "Insert the first diskette.",
+        fails ? std::string("Reading or unpacking error in 'extra.arj'. ") + TERMINATED_TEXT : DONE_TEXT};
     EXPECT_EQ(shown, expectedBoxes);
-    std::vector<int> expectedStages = {1, 2, 3, 4, 5, 7, 8};
+    std::vector<int> expectedStages = {1, 2, 3, 4, fails ? 6 : 5, 7, 8};
     EXPECT_EQ(Stages(), expectedStages);
 }
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, FinishWaitingForTheProgramFile, ::testing::Bool());
 
 TEST_F(InstallE2E, RejectedScriptShowsOneMessageAndNoWindow)
 {

@@ -309,17 +309,19 @@ bool HoldsNothing(const std::string& directory)
     return empty;
 }
 
-TEST_F(ArchiveInstallation, NamesThatWindowsWouldShortenAreReadErrorsAndCreateNothing)
+TEST_F(ArchiveInstallation, NamesThatWindowsWouldShortenOrThatNameDevicesAreReadErrorsAndCreateNothing)
 {
     // Entry names with a part "..." or "...." (which Windows parses as
-    // ".."), a part ending in a dot or a space, and "..." stored as 0xAE
-    // bytes by another system: refused before any directory is made.
+    // ".."), a part ending in a dot or a space, "..." stored as 0xAE bytes
+    // by another system, and names of devices (NUL, SUB\NUL.TXT, AUX.TXT,
+    // COM1): refused before any directory is made or any file opened.
     ArchiveEntry* archives = SetArchives(1);
     strcpy(archives[0].destination, "Dst_DirA\\B");
     archives[0].size = 1;
     archives[0].replaceMode = 2;
     strcpy(InstallScript.sourceDir, ARJ_FIXTURE_DIR "\\");  // Wine takes the mixed separators
-    for (const char* name : {"dots3.arj", "dots4.arj", "enddot.arj", "endspace.arj", "highdots.arj"}) {
+    for (const char* name : {"dots3.arj", "dots4.arj", "enddot.arj", "endspace.arj", "highdots.arj",
+                             "devnul.arj", "devsub.arj", "devaux.arj", "devcom.arj"}) {
         strcpy(archives[0].name, name);
         archives[0].toInstall = 1;
         EXPECT_FALSE(InstallArchives()) << name;

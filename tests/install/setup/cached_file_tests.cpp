@@ -1,5 +1,6 @@
 // The cached file layer: reads and seeks served from the cache, its edges,
-// the records of several open files, and the message runs during reads.
+// the records of several open files, and the message runs during reads, on
+// slow media too.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,11 +13,22 @@
 #include "install/core/install_status.h"
 #include "install/script/transfer_sizes.h"
 #include "install/setup/cached_file.h"
+#include "tests/install/setup/slow_reads.h"
 
 namespace {
 
+// The pump as the slowed reads see it: each read posts WM_APP unless one is
+// queued, and the pump's dispatch of it ends the stretch of reads.
+bool pumpProbeQueued = false;
+double readMsSincePump = 0;
+double longestReadMsWithoutPump = 0;
+
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_APP) {
+        pumpProbeQueued = false;
+        readMsSincePump = 0;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -224,6 +236,41 @@ TEST_F(CachedFileTest, EndingTheInstallationDuringAReadFailsIt)
     CloseCached(plain);
 }
 
+void CountReadWithoutPump(double ms)
+{
+    readMsSincePump += ms;
+    if (readMsSincePump > longestReadMsWithoutPump)
+        longestReadMsWithoutPump = readMsSincePump;
+    if (!pumpProbeQueued)
+        pumpProbeQueued = PostMessageA(mainWindow, WM_APP, 0, 0) != 0;
+}
+
+class SlowMediaTest : public CachedFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SlowMediaTest, ReadsLetTheWindowRunEveryFewTensOfMilliseconds)
+{
+    // A cache fill from a diskette: the window runs at least every 50 ms of
+    // reading, counted in the time the reads stand for, so that a busy
+    // machine only makes the pump come sooner.
+    SetTransferSizes(GetParam());
+    pumpEnabled = true;
+    pumpProbeQueued = false;
+    readMsSincePump = 0;
+    longestReadMsWithoutPump = 0;
+    int h = OpenCached(path.c_str(), 0, 30720);
+    ASSERT_TRUE(SlowPlatformReads(GetModuleHandleA(nullptr), DISKETTE_BYTES_PER_SECOND, CountReadWithoutPump));
+    std::vector<char> buffer(30720);
+    int got = ReadCached(h, buffer.data(), 100);
+    SlowPlatformReads(GetModuleHandleA(nullptr), 0, nullptr);
+    ASSERT_EQ(got, 100);
+    ASSERT_EQ(ReadCached(h, buffer.data() + 100, 30620), 30620);  // the rest of the fill
+    CloseCached(h);
+    EXPECT_EQ(0, memcmp(buffer.data(), content.data(), buffer.size()));
+    EXPECT_LT(longestReadMsWithoutPump, 50.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SpeedLevels, SlowMediaTest, ::testing::Values(0, 1, 2));
+
 TEST_F(CachedFileTest, OutputFiles)
 {
     std::string out = path + ".out";
@@ -231,14 +278,17 @@ TEST_F(CachedFileTest, OutputFiles)
     ASSERT_NE(h, -1);
     EXPECT_EQ(WriteOutputFile(h, "abc", 3), 3);
     EXPECT_EQ(CloseCached(h), 0);
-    // A read-only file (as an earlier installation leaves it) loses the
-    // attribute first: Windows would refuse to truncate it. Wine running as
-    // root truncates it anyway, so the attribute itself is checked.
-    ASSERT_TRUE(SetFileAttributesA(out.c_str(), FILE_ATTRIBUTE_READONLY));
+    // A read-only, hidden and system file (as an earlier installation may
+    // leave it) loses these attributes first: Windows would refuse to
+    // truncate it or to create over it with normal attributes. Wine does
+    // both anyway, so the attributes themselves are checked.
+    const DWORD inTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(SetFileAttributesA(out.c_str(), inTheWay));
+    ASSERT_EQ(GetFileAttributesA(out.c_str()) & inTheWay, inTheWay);
     h = CreateOutputFile(out.c_str());  // truncates
     ASSERT_NE(h, -1);
     EXPECT_EQ(CloseCached(h), 0);
-    EXPECT_EQ(GetFileAttributesA(out.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(GetFileAttributesA(out.c_str()) & inTheWay, 0u);
     HANDLE f = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(GetFileSize(f, nullptr), 0u);
     CloseHandle(f);

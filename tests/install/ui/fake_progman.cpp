@@ -22,6 +22,21 @@ static int initiates = 0;
 static int executes = 0;
 static bool endedByServer = false;
 static HGLOBAL sentData = nullptr;
+static ATOM ownAtom = 0;
+// The client and block of each execute, for a late acknowledgement (its
+// timer is the execute's number).
+struct ExecuteSeen {
+    HWND client;
+    HGLOBAL block;
+};
+static std::vector<ExecuteSeen> executesSeen;
+// The installer's own command blocks and their texts. (Wine hands the server
+// a copy of each block and maps the handle of the acknowledgement back.)
+struct CommandBlock {
+    HGLOBAL block;
+    std::string command;
+};
+static std::vector<CommandBlock> commandBlocks;
 
 static void Log(const std::string& text)
 {
@@ -101,6 +116,7 @@ static void Execute(HWND server, HWND client, LPARAM lParam)
     HGLOBAL block = reinterpret_cast<HGLOBAL>(handle);
     const char* command = static_cast<const char*>(GlobalLock(block));
     Log(std::string("execute ") + (command != nullptr ? command : "(no block)"));
+    executesSeen.push_back({client, block});
     if (command != nullptr)
         GlobalUnlock(block);
     executes++;
@@ -111,7 +127,49 @@ static void Execute(HWND server, HWND client, LPARAM lParam)
         PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(server), 0);
         return;
     }
-    PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(server), PackDDElParam(WM_DDE_ACK, 0x8000, handle));
+    if (setup.executeAckDelay != 0)
+        SetTimer(server, static_cast<UINT_PTR>(executes), setup.executeAckDelay, nullptr);
+    else
+        PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(server), PackDDElParam(WM_DDE_ACK, 0x8000, handle));
+}
+
+static void AckLate(HWND server, UINT_PTR number)
+{
+    KillTimer(server, number);
+    const ExecuteSeen& e = executesSeen[number - 1];
+    PostMessageA(e.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(server),
+                 PackDDElParam(WM_DDE_ACK, 0x8000, reinterpret_cast<UINT_PTR>(e.block)));
+}
+
+// Runs on the installer's thread as each command is about to be posted.
+static void NoteCommandBlock(HGLOBAL block)
+{
+    const char* text = static_cast<const char*>(GlobalLock(block));
+    commandBlocks.push_back({block, text != nullptr ? text : ""});
+    if (text != nullptr)
+        GlobalUnlock(block);
+}
+
+// Logs the command blocks that the installer has not freed (a freed handle
+// that a later block reuses holds another text) and whether it deleted the
+// server's own atom.
+static void LogWhatTheInstallerKept()
+{
+    for (const CommandBlock& c : commandBlocks) {
+        const char* text = static_cast<const char*>(GlobalLock(c.block));
+        if (text == nullptr)
+            continue;
+        if (c.command == text)
+            Log("kept " + c.command);
+        GlobalUnlock(c.block);
+    }
+    if (ownAtom != 0) {
+        char name[64];
+        if (GlobalGetAtomNameA(ownAtom, name, sizeof name) == 0)
+            Log("own atom deleted");
+        else
+            GlobalDeleteAtom(ownAtom);
+    }
 }
 
 static LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -130,8 +188,17 @@ static LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_DDE_EXECUTE:
         Execute(window, client, lParam);
         return 0;
+    case WM_TIMER:
+        AckLate(window, wParam);
+        return 0;
     case WM_DDE_TERMINATE:
         Log("terminate");
+        if (setup.strayAckOnTerminate && !endedByServer) {
+            if (ownAtom == 0)
+                ownAtom = GlobalAddAtomA("TarvoFakeProgmanOwnAtom");
+            PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                         PackDDElParam(WM_DDE_ACK, 0x8000, ownAtom));
+        }
         // The client's own terminate is answered; the client's answer to the
         // server's terminate is not.
         if (!endedByServer)
@@ -176,6 +243,9 @@ bool StartFakeProgman(const FakeProgmanSetup& wanted)
     executes = 0;
     endedByServer = false;
     sentData = nullptr;
+    ownAtom = 0;
+    executesSeen.clear();
+    commandBlocks.clear();
     serverWindow = nullptr;
     serverReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     serverThread = CreateThread(nullptr, 0, ServerThread, nullptr, 0, nullptr);
@@ -184,18 +254,26 @@ bool StartFakeProgman(const FakeProgmanSetup& wanted)
     WaitForSingleObject(serverReady, 10000);
     CloseHandle(serverReady);
     SetDdeServiceName(setup.service.c_str());
+    SetDdeCommandObserver(NoteCommandBlock);
     return serverWindow != nullptr;
 }
 
 std::vector<FakeProgmanEvent> StopFakeProgman()
 {
     SetDdeServiceName(nullptr);
+    SetDdeCommandObserver(nullptr);
     if (serverThread != nullptr) {
         if (serverWindow != nullptr)
             PostMessageA(serverWindow, STOP_SERVER, 0, 0);
         WaitForSingleObject(serverThread, 10000);
         CloseHandle(serverThread);
         serverThread = nullptr;
+    }
+    LogWhatTheInstallerKept();
+    // Late acknowledgements still queued for the installer's window are
+    // dropped, so that they cannot reach the next run's conversation.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
     }
     std::lock_guard<std::mutex> hold(logLock);
     return events;

@@ -23,11 +23,18 @@ struct FakeProgmanSetup {
     std::string groups = "Accessories\r\nMain\r\n";
     int silentExecute = 0;       // this execute (counted from 1) gets no reply
     int terminatingExecute = 0;  // this execute is answered by ending the conversation
+    DWORD executeAckDelay = 0;   // ms by which each execute's acknowledgement is late
+    // The installer's terminate is first answered by an acknowledgement that
+    // carries an atom of the server's own, as a stray late one would.
+    bool strayAckOnTerminate = false;
 };
 
 // One logged event: "initiate", "request <ITEM> <format>", "ack <status in
 // hex>" (the installer's answer to the data), "execute <command>",
-// "terminate"; with the tick count at which it arrived.
+// "terminate"; with the tick count at which it arrived. When the server
+// stops it adds "kept <command>" for each command block that the installer
+// still holds and "own atom deleted" when the installer deleted the atom of
+// the stray acknowledgement.
 struct FakeProgmanEvent {
     std::string text;
     DWORD tick;

@@ -113,6 +113,25 @@ static EntryOutcome WriteEntryData(ArchiveWriter* a, int source, const SourceFil
     return StoreEntry(*a->compressor, source, a->out, data);
 }
 
+static void SetEntryError(const ArchiveWriter* a, EntryOutcome outcome, const char* sourcePath,
+                          char* error)
+{
+    switch (outcome) {
+    case ENTRY_READ_FAILED:
+        SetError(error, "Cannot read '%s': %s", sourcePath, LastFileError());
+        break;
+    case ENTRY_TOO_LARGE:
+        SetError(error, "'%s' holds 2 GB or more; an archive entry must be smaller", sourcePath);
+        break;
+    case ENTRY_NO_MEMORY:
+        SetError(error, "Not enough memory to compress '%s'", sourcePath);
+        break;
+    default:
+        SetWriteError(a, error);
+        break;
+    }
+}
+
 bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name, bool text,
                       int method, AddedEntry* added, char* error)
 {
@@ -145,10 +164,11 @@ bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name
                       : ENTRY_WRITE_FAILED;
     }
     CloseSourceFile(source);
-    if (outcome == ENTRY_WRITTEN && OutputPosition(a->out) + END_MARKER_SIZE > LARGEST_ARCHIVE) {
+    if (outcome != ENTRY_WRITTEN) {
+        SetEntryError(a, outcome, sourcePath, error);
+    } else if (OutputPosition(a->out) + END_MARKER_SIZE > LARGEST_ARCHIVE) {
         SetError(error, "'%s' would make '%s' 2 GB or larger", sourcePath, a->path.c_str());
-        outcome = ENTRY_NO_MEMORY;  // reported
-    } else if (outcome == ENTRY_WRITTEN) {
+    } else {
         e.method = (uint8_t)methodUsed;
         e.compressedSize = (uint32_t)data.compressedSize;
         e.originalSize = (uint32_t)data.originalSize;
@@ -161,14 +181,6 @@ bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name
                 a->headerTime = info.dosDateTime;
             return true;
         }
-        SetWriteError(a, error);
-    } else if (outcome == ENTRY_READ_FAILED) {
-        SetError(error, "Cannot read '%s': %s", sourcePath, LastFileError());
-    } else if (outcome == ENTRY_TOO_LARGE) {
-        SetError(error, "'%s' holds 2 GB or more; an archive entry must be smaller", sourcePath);
-    } else if (outcome == ENTRY_NO_MEMORY) {
-        SetError(error, "Not enough memory to compress '%s'", sourcePath);
-    } else {
         SetWriteError(a, error);
     }
     // The archive ends where it ended before.

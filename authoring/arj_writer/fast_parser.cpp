@@ -3,8 +3,8 @@
 #include "authoring/arj_writer/fast_writer.h"
 #include "authoring/arj_writer/lazy_matching.h"
 
-// Short searches, and a second look only for short matches.
-static const LazySettings FAST_SETTINGS = {4, 32, 8, FAST_MAX_DISTANCE, FAST_MAX_DISTANCE};
+// Short searches, and a second look only for three-byte matches.
+static const LazySettings FAST_SETTINGS = {6, 32, 4, FAST_MAX_DISTANCE, FAST_MAX_DISTANCE};
 
 void ResetFastParser(FastParser& p)
 {

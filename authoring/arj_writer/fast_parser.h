@@ -1,6 +1,6 @@
 // Parser of method 4, the fastest: short hash-chain searches (distances up
-// to 15,871 bytes, the reach of its codes), a second look only for short
-// matches, and the codes straight to the output.
+// to 15,871 bytes, the reach of its codes), a second look only for
+// three-byte matches, and the codes straight to the output.
 #pragma once
 
 #include "authoring/arj_writer/bit_writer.h"

@@ -20,6 +20,10 @@ struct ChainMatcher {
 // Forgets every position.
 void ResetChainMatcher(ChainMatcher& m);
 
+// Moves every position down by delta (a multiple of POSITION_RING); those
+// below delta are forgotten.
+void RebaseChainMatcher(ChainMatcher& m, int32_t delta);
+
 // Enters stream position s, whose first four bytes are first4. Returns the
 // newest earlier position of its chain; *short3 becomes the newest earlier
 // position with the same hash of three bytes.

@@ -112,20 +112,30 @@ void RunParser(Compressor& c, int method, BitWriter& w)
     }
 }
 
+// Keeps stream positions small: once base passes STREAM_LIMIT, every
+// position moves down. Positions before the window's start are no longer
+// needed (no match reaches before it), so base comes down to below
+// POSITION_RING.
+void KeepPositionsSmall(Compressor& c)
+{
+    InputWindow& in = c.in;
+    if (in.base <= STREAM_LIMIT)
+        return;
+    int32_t delta = in.base & ~(POSITION_RING - 1);
+    in.base -= delta;
+    if (c.lazy != nullptr)
+        RebaseChainMatcher(c.lazy->matcher, delta);
+    if (c.fast != nullptr)
+        RebaseChainMatcher(c.fast->matcher, delta);
+}
+
 // Starts the window for a new entry. Its stream positions begin a history
-// beyond the last entry's, so the matchers never match into that; when
-// they would grow too large, the matchers forget everything instead.
+// beyond the last entry's, so the matchers never match into that.
 void StartInput(Compressor& c)
 {
     InputWindow& in = c.in;
     in.base += in.end + HISTORY_SIZE;
-    if (in.base > STREAM_LIMIT - INPUT_CAPACITY - HISTORY_SIZE) {
-        in.base = 0;
-        if (c.lazy != nullptr)
-            ResetLazyParser(*c.lazy);
-        if (c.fast != nullptr)
-            ResetFastParser(*c.fast);
-    }
+    KeepPositionsSmall(c);
     in.pos = 0;
     in.end = 0;
     in.complete = false;
@@ -133,8 +143,9 @@ void StartInput(Compressor& c)
 
 // Makes sure that a whole step of input and its lookahead follow in.pos,
 // unless the source ends first.
-EntryOutcome FillInput(InputWindow& in, SourceState& s)
+EntryOutcome FillInput(Compressor& c, SourceState& s)
 {
+    InputWindow& in = c.in;
     if (in.complete || in.end - in.pos >= MAX_STEP_INPUT + LOOKAHEAD)
         return ENTRY_WRITTEN;
     // Only the history before in.pos is kept.
@@ -144,6 +155,7 @@ EntryOutcome FillInput(InputWindow& in, SourceState& s)
         in.pos -= shift;
         in.end -= shift;
         in.base += shift;
+        KeepPositionsSmall(c);
     }
     return ReadMore(s, in);
 }
@@ -169,7 +181,7 @@ EntryOutcome CompressEntry(Compressor& c, int source, int method, ArchiveOutput&
     StartBitWriter(w, c.coded);
     int64_t written = 0;
     for (;;) {
-        EntryOutcome filled = FillInput(in, s);
+        EntryOutcome filled = FillInput(c, s);
         if (filled != ENTRY_WRITTEN)
             return filled;
         if (in.complete && in.pos >= in.end)

@@ -22,10 +22,11 @@ const int POSITION_RING = 32768;
 // Table entries for no position: below every cutoff.
 const int32_t NO_POSITION = -(1 << 30);
 
-// Stream positions stay below this (the entry compressor makes the
-// matchers forget everything when base would pass it), so that a
-// difference with NO_POSITION still fits 32 bits.
-const int32_t STREAM_LIMIT = 1 << 29;
+// When base passes this, the entry compressor moves every position down by
+// a multiple of POSITION_RING, so that stream positions and their
+// differences with NO_POSITION stay well within 32 bits whatever the
+// entries' sizes.
+const int32_t STREAM_LIMIT = 1 << 24;
 
 struct InputWindow {
     uint8_t* data;  // INPUT_CAPACITY + INPUT_PADDING bytes

@@ -1,21 +1,85 @@
-// arjx: checks or extracts a distribution archive with the installer's own
-// reader. "arjx -t ARCHIVE" decodes every entry and checks its CRC;
-// "arjx -x ARCHIVE DIR" extracts into DIR. Exit code 0 only when every entry
-// is supported and matches.
+// arjx: checks, extracts or makes a distribution archive. "arjx -t ARCHIVE"
+// decodes every entry with the installer's own reader and checks its CRC;
+// "arjx -x ARCHIVE DIR" extracts into DIR; "arjx -c ARCHIVE [-m 0..4]
+// [--text GLOB]... PATH..." makes an archive of files and directory trees.
+// Exit code 0 on success, 1 on a failure, 2 on a wrong command line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "authoring/arjx/archive_builder.h"
 #include "authoring/arjx/archive_tool.h"
+#include "authoring/arjx/writer_host_files.h"
 #include "install/script/transfer_sizes.h"
+
+static int Usage()
+{
+    fprintf(stderr,
+            "usage: arjx -t ARCHIVE\n"
+            "       arjx -x ARCHIVE DIR\n"
+            "       arjx -c ARCHIVE [-m 0..4] [--text GLOB]... PATH...\n");
+    return 2;
+}
+
+// The options and paths after "-c ARCHIVE"; false on a wrong command line.
+static bool ParseCreate(int argc, char** argv, BuildRequest& r)
+{
+    r.archive = argv[2];
+    for (int i = 3; i < argc; ++i) {
+        const char* a = argv[i];
+        const char* method = nullptr;
+        if (strcmp(a, "-m") == 0 && i + 1 < argc)
+            method = argv[++i];
+        else if (strncmp(a, "-m", 2) == 0 && a[2] != '\0')
+            method = a + 2;
+        if (method != nullptr) {
+            if (method[0] < '0' || method[0] > '4' || method[1] != '\0')
+                return false;
+            r.method = method[0] - '0';
+        } else if (strcmp(a, "--text") == 0 && i + 1 < argc) {
+            r.textGlobs.push_back(argv[++i]);
+        } else if (a[0] == '-' && a[1] != '\0') {
+            return false;
+        } else {
+            r.paths.push_back(a);
+        }
+    }
+    return !r.paths.empty();
+}
+
+// The main header's time from SOURCE_DATE_EPOCH (seconds since 1970), for
+// archives that do not change when rebuilt later; 0 (the newest entry's)
+// when it is not set. False when it is not a number.
+static bool HeaderTimeFromEnvironment(uint32_t& time)
+{
+    time = 0;
+    const char* epoch = getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || epoch[0] == '\0')
+        return true;
+    char* end;
+    long long seconds = strtoll(epoch, &end, 10);
+    if (*end != '\0' || seconds < 0)
+        return false;
+    time = LocalDosDateTime(seconds);
+    return true;
+}
 
 int main(int argc, char** argv)
 {
+    if (argc >= 4 && strcmp(argv[1], "-c") == 0) {
+        BuildRequest r;
+        if (!ParseCreate(argc, argv, r))
+            return Usage();
+        if (!HeaderTimeFromEnvironment(r.headerTime)) {
+            fprintf(stderr, "arjx: SOURCE_DATE_EPOCH is not a number of seconds\n");
+            return 1;
+        }
+        return BuildArchive(r, stdout, stderr) ? 0 : 1;
+    }
     bool test = argc == 3 && strcmp(argv[1], "-t") == 0;
     bool extract = argc == 4 && strcmp(argv[1], "-x") == 0;
-    if (!test && !extract) {
-        fprintf(stderr, "usage: arjx -t ARCHIVE\n       arjx -x ARCHIVE DIR\n");
-        return 2;
-    }
+    if (!test && !extract)
+        return Usage();
     // Nothing waits for messages here: the largest pieces are the fastest.
     SetTransferSizes(SPEED_LEVEL_COUNT - 1);
     bool ok = RunArchiveTool(argv[2], extract ? argv[3] : nullptr, stdout);

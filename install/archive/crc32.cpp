@@ -183,3 +183,8 @@ uint32_t Crc32Of(const void* bytes, size_t count)
 {
     return ~Update(0xFFFFFFFFu, static_cast<const uint8_t*>(bytes), count);
 }
+
+uint32_t ContinueCrc32(uint32_t crcRegister, const void* bytes, size_t count)
+{
+    return Update(crcRegister, static_cast<const uint8_t*>(bytes), count);
+}

@@ -19,3 +19,7 @@ uint32_t Crc32Of(const void* bytes, size_t count);
 // Test hook: with false, long buffers take the table path too, as on a
 // processor without carry-less multiplication (the default is true).
 void AllowCarrylessCrc(bool allowed);
+
+// Feeds bytes to a register of the caller's own (preset 0xFFFFFFFF, the
+// CRC is its complement), for data that arrive in pieces.
+uint32_t ContinueCrc32(uint32_t crcRegister, const void* bytes, size_t count);

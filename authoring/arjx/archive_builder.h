@@ -1,0 +1,22 @@
+// The work of "arjx -c": makes an archive of files and directory trees.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct BuildRequest {
+    std::string archive;                 // the archive to write (replaced when it exists)
+    std::vector<std::string> paths;      // files and directories to add
+    std::vector<std::string> textGlobs;  // entries matching one of these are text entries
+    int method = 1;
+    uint32_t headerTime = 0;             // MS-DOS time of the main header; 0: the newest entry's
+};
+
+// A file adds itself under its own name, a directory its whole tree with
+// names relative to it. Entries are written in the byte order of their
+// names; a glob matches the entry's own name, or its whole name when the
+// glob holds a '/', without regard to case. Prints one line per entry and
+// a total to out. On any failure prints the reason to err, leaves no
+// archive (an existing one stays as it was) and returns false.
+bool BuildArchive(const BuildRequest& request, FILE* out, FILE* err);

@@ -529,8 +529,9 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
     if (failed)
         fprintf(out, "install.exe would accept the script but the installation %s\n", verdict.c_str());
     else
-        fprintf(out, "install.exe would accept the script and install %d archives from %zu diskettes\n",
-                s.archiveCount, diskettes.size());
+        fprintf(out, "install.exe would accept the script and install %d %s from %zu %s\n", s.archiveCount,
+                s.archiveCount == 1 ? "archive" : "archives", diskettes.size(),
+                diskettes.size() == 1 ? "diskette" : "diskettes");
     FreeInstallScript();
     return exitCode;
 }

@@ -27,6 +27,13 @@ namespace fs = std::filesystem;
 namespace {
 
 const char PICTURE_NAME[] = "Install.Pic";
+// Between a folder given by the user and a name in it, as the user's
+// system writes paths.
+#ifdef _WIN32
+const char SEP[] = "\\";
+#else
+const char SEP[] = "/";
+#endif
 const char STAGING_SUFFIX[] = ".distpack-new";
 const char OLD_SUFFIX[] = ".distpack-old";
 // MS-DOS times start in 1980.
@@ -183,7 +190,7 @@ private:
     {
         fprintf(out_, "%s:%d: %s\n", o_.script.c_str(), line, text.c_str());
     }
-    std::string Staging(const std::string& path) const { return staging_ + "/" + path; }
+    std::string Staging(const std::string& path) const { return staging_ + SEP + path; }
 
     const DistpackOptions& o_;
     FILE* out_;
@@ -281,10 +288,10 @@ bool Run::FindFolders()
                 ok = false;
             }
             used[i] = true;
-            a.folder = o_.productDir + "/" + folders[i];
+            a.folder = o_.productDir + SEP + folders[i];
         }
         if (a.folder.empty() && ok) {
-            ScriptLine(a.fileLine, a.key + " " + a.name + ": no folder " + o_.productDir + "/" +
+            ScriptLine(a.fileLine, a.key + " " + a.name + ": no folder " + o_.productDir + SEP +
                                        a.name.substr(0, a.name.rfind('.')) + " in the product tree");
             ok = false;
         } else if (a.folder.empty()) {
@@ -293,8 +300,8 @@ bool Run::FindFolders()
     }
     for (size_t i = 0; i < folders.size(); ++i) {
         if (!used[i])
-            fprintf(out_, "%s/%s: warning: no ArcFile_NN names this folder; it is not packed\n",
-                    o_.productDir.c_str(), folders[i].c_str());
+            fprintf(out_, "%s%s%s: warning: no ArcFile_NN names this folder; it is not packed\n",
+                    o_.productDir.c_str(), SEP, folders[i].c_str());
     }
     return ok;
 }
@@ -457,7 +464,7 @@ int Run::Check()
 {
     std::vector<std::string> disks;
     for (size_t d = 0; d < diskettes_.size(); ++d) {
-        std::string disk = o_.outDir + "/disk" + std::to_string(d + 1);
+        std::string disk = o_.outDir + SEP + "disk" + std::to_string(d + 1);
         disks.push_back(disk);
         DisketteRoom room = RoomTaken(o_.format, diskettes_[d]);
         std::string files;

@@ -163,88 +163,76 @@ bool IsDistpackOutput(const std::string& dir)
     return !ec;
 }
 
-class Run {
-public:
-    Run(const DistpackOptions& options, FILE* out, FILE* err) : o_(options), out_(out), err_(err) {}
-    int Execute();
+// The run's state, one run per process.
+const DistpackOptions* options;
+FILE* out;
+FILE* err;
+std::string scriptDir;
+ProfileFile profile;
+ScriptFacts facts;
+std::string scriptBytes;  // the script as disk1 gets it
+std::string staging;      // the folder that becomes OUT_DIR
+long long fileTime = DOS_EPOCH;
+std::vector<std::vector<DisketteFile>> diskettes;
 
-private:
-    bool CheckInputs();
-    bool ReadScript();
-    bool FindFolders();
-    bool PackArchives();
-    void SetWeights();
-    bool PlanDiskettes();
-    bool WriteDiskettes();
-    bool WriteImages();
-    bool PutInPlace();
-    int Check();
+bool Fail(const std::string& text)
+{
+    fflush(out);
+    fprintf(err, "distpack: %s\n", text.c_str());
+    return false;
+}
 
-    bool Fail(const std::string& text)
-    {
-        fflush(out_);
-        fprintf(err_, "distpack: %s\n", text.c_str());
-        return false;
-    }
-    void ScriptLine(int line, const std::string& text) const
-    {
-        fprintf(out_, "%s:%d: %s\n", o_.script.c_str(), line, text.c_str());
-    }
-    std::string Staging(const std::string& path) const { return staging_ + SEP + path; }
+void ScriptLine(int line, const std::string& text)
+{
+    fprintf(out, "%s:%d: %s\n", options->script.c_str(), line, text.c_str());
+}
 
-    const DistpackOptions& o_;
-    FILE* out_;
-    FILE* err_;
-    std::string scriptDir_;
-    ProfileFile profile_;
-    ScriptFacts facts_;
-    std::string scriptBytes_;  // the script as disk1 gets it
-    std::string staging_;
-    long long time_ = DOS_EPOCH;
-    std::vector<std::vector<DisketteFile>> diskettes_;
-};
+std::string Staging(const std::string& path)
+{
+    return staging + SEP + path;
+}
 
-bool Run::CheckInputs()
+bool CheckInputs()
 {
     std::error_code ec;
-    if (!fs::is_regular_file(o_.script, ec))
-        return Fail("cannot read the script " + o_.script);
-    if (Lower(fs::path(o_.script).filename().string()) != "install.ini")
-        return Fail("the script must be named install.ini, the name the installer looks for: " + o_.script);
-    if (!fs::is_directory(o_.productDir, ec))
-        return Fail("the product folder " + o_.productDir + " does not exist");
-    if (!fs::is_regular_file(o_.installer, ec))
-        return Fail("no installer at " + o_.installer + " (name it with --installer)");
-    if (fs::exists(o_.outDir, ec) && !(fs::is_directory(o_.outDir, ec) && IsDistpackOutput(o_.outDir)))
-        return Fail(o_.outDir + " exists and holds more than diskette folders and images; "
+    if (!fs::is_regular_file(options->script, ec))
+        return Fail("cannot read the script " + options->script);
+    if (Lower(fs::path(options->script).filename().string()) != "install.ini")
+        return Fail("the script must be named install.ini, the name the installer looks for: " + options->script);
+    if (!fs::is_directory(options->productDir, ec))
+        return Fail("the product folder " + options->productDir + " does not exist");
+    if (!fs::is_regular_file(options->installer, ec))
+        return Fail("no installer at " + options->installer + " (name it with --installer)");
+    if (fs::exists(options->outDir, ec) && !(fs::is_directory(options->outDir, ec) && IsDistpackOutput(options->outDir)))
+        return Fail(options->outDir + " exists and holds more than diskette folders and images; "
                     "name a new folder or an earlier output of distpack");
-    scriptDir_ = fs::path(o_.script).parent_path().string();
-    if (scriptDir_.empty())
-        scriptDir_ = ".";
+    scriptDir = fs::path(options->script).parent_path().string();
+    if (scriptDir.empty())
+        scriptDir = ".";
     return true;
 }
 
 // Loads the script as the installer would and takes from it the archives,
 // the source folder and the picture.
-bool Run::ReadScript()
+bool ReadScript()
 {
-    if (!LoadScriptAsInstaller(scriptDir_, out_))
+    if (!LoadScriptAsInstaller(scriptDir, out))
         return false;
     const InstallScriptRecord& s = InstallScript;
-    facts_.sourceBelow = PathBelowRoot(s.sourceDir);
+    facts.sourceBelow = PathBelowRoot(s.sourceDir);
     bool ok = true;
-    LoadProfileFile(o_.script, &profile_);
+    LoadProfileFile(options->script, &profile);
     if (s.pictureDir[0] != '\0') {
         std::string host;
-        const ProfileKey* key = FindProfileKey(profile_, "General Info", "PicFilDir");
+        const ProfileKey* key = FindProfileKey(profile, "General Info", "PicFilDir");
         if (!HostPathOf(std::string(s.pictureDir) + PICTURE_NAME, &host)) {
             ScriptLine(key != nullptr ? key->line : 1,
                        std::string("PicFilDir: no ") + PICTURE_NAME + " in " + s.pictureDir +
                            " (the installer would say \"Cannot open the picture file.\")");
             ok = false;
         }
-        facts_.pictureHost = host;
-        facts_.pictureBelow = PathBelowRoot(s.pictureDir);
+        facts.pictureHost = host;
+        facts.pictureBelow = PathBelowRoot(s.pictureDir);
     }
     for (int i = 0; i < s.archiveCount; ++i) {
         ArchivePlan a;
@@ -252,13 +240,13 @@ bool Run::ReadScript()
         a.name = s.archives[i].name;
         snprintf(key, sizeof(key), "ArcFile_%02d", i + 1);
         a.key = key;
-        const ProfileKey* k = FindProfileKey(profile_, "Archive Files", key);
+        const ProfileKey* k = FindProfileKey(profile, "Archive Files", key);
         a.fileLine = k != nullptr ? k->line : 1;
         snprintf(key, sizeof(key), "ArcSize_%02d", i + 1);
-        k = FindProfileKey(profile_, "Archive Files", key);
+        k = FindProfileKey(profile, "Archive Files", key);
         a.sizeLine = k != nullptr ? k->line : 0;
         a.oldWeight = s.archives[i].size;
-        facts_.archives.push_back(a);
+        facts.archives.push_back(a);
     }
     FreeInstallScript();
     return ok;
@@ -266,18 +254,18 @@ bool Run::ReadScript()
 
 // Each archive's product folder: its name without the extension, matched
 // without regard to case.
-bool Run::FindFolders()
+bool FindFolders()
 {
     std::vector<std::string> folders;
     std::error_code ec;
-    for (const fs::directory_entry& e : fs::directory_iterator(o_.productDir, ec)) {
+    for (const fs::directory_entry& e : fs::directory_iterator(options->productDir, ec)) {
         if (e.is_directory(ec))
             folders.push_back(e.path().filename().string());
     }
     std::sort(folders.begin(), folders.end());
     std::vector<bool> used(folders.size(), false);
     bool ok = true;
-    for (ArchivePlan& a : facts_.archives) {
+    for (ArchivePlan& a : facts.archives) {
         std::string base = Lower(a.name.substr(0, a.name.rfind('.')));
         for (size_t i = 0; i < folders.size(); ++i) {
             if (Lower(folders[i]) != base)
@@ -288,10 +276,10 @@ bool Run::FindFolders()
                 ok = false;
             }
             used[i] = true;
-            a.folder = o_.productDir + SEP + folders[i];
+            a.folder = options->productDir + SEP + folders[i];
         }
         if (a.folder.empty() && ok) {
-            ScriptLine(a.fileLine, a.key + " " + a.name + ": no folder " + o_.productDir + SEP +
+            ScriptLine(a.fileLine, a.key + " " + a.name + ": no folder " + options->productDir + SEP +
                                        a.name.substr(0, a.name.rfind('.')) + " in the product tree");
             ok = false;
         } else if (a.folder.empty()) {
@@ -300,24 +288,24 @@ bool Run::FindFolders()
     }
     for (size_t i = 0; i < folders.size(); ++i) {
         if (!used[i])
-            fprintf(out_, "%s%s%s: warning: no ArcFile_NN names this folder; it is not packed\n",
-                    o_.productDir.c_str(), SEP, folders[i].c_str());
+            fprintf(out, "%s%s%s: warning: no ArcFile_NN names this folder; it is not packed\n",
+                    options->productDir.c_str(), SEP, folders[i].c_str());
     }
     return ok;
 }
 
-bool Run::PackArchives()
+bool PackArchives()
 {
     std::error_code ec;
     fs::create_directories(Staging(".archives"), ec);
     if (ec)
         return Fail("cannot make the folder " + Staging(".archives") + ": " + ec.message());
-    for (ArchivePlan& a : facts_.archives) {
+    for (ArchivePlan& a : facts.archives) {
         a.built = Staging(".archives/" + DisketteFileName(a.name));
         std::string error;
-        if (!PackProductFolder(a.folder, a.built, o_.method, o_.textGlobs, &a.packed, &error))
+        if (!PackProductFolder(a.folder, a.built, options->method, options->textGlobs, &a.packed, &error))
             return Fail(a.name + ": " + error);
-        fprintf(out_, "%s: %d %s, %s bytes -> %s bytes\n", a.name.c_str(), a.packed.files,
+        fprintf(out, "%s: %d %s, %s bytes -> %s bytes\n", a.name.c_str(), a.packed.files,
                 a.packed.files == 1 ? "file" : "files", Grouped(a.packed.originalBytes).c_str(),
                 Grouped(a.packed.archiveBytes).c_str());
     }
@@ -326,14 +314,14 @@ bool Run::PackArchives()
 
 // Every ArcSize_NN becomes its archive's size in kilobytes; the lines that
 // change are shown.
-void Run::SetWeights()
+void SetWeights()
 {
-    for (size_t i = 0; i < facts_.archives.size(); ++i) {
-        const ArchivePlan& a = facts_.archives[i];
+    for (size_t i = 0; i < facts.archives.size(); ++i) {
+        const ArchivePlan& a = facts.archives[i];
         long long kilobytes = std::max<long long>(1, (a.packed.archiveBytes + 1023) / 1024);
         if (kilobytes == a.oldWeight || a.sizeLine == 0)
             continue;
-        if (ReplaceValueOnLine(&scriptBytes_, a.sizeLine, std::to_string(kilobytes))) {
+        if (ReplaceValueOnLine(&scriptBytes, a.sizeLine, std::to_string(kilobytes))) {
             char key[16];
             snprintf(key, sizeof(key), "ArcSize_%02zu", i + 1);
             ScriptLine(a.sizeLine, std::string(key) + " " + std::to_string(a.oldWeight) + " -> " +
@@ -345,61 +333,61 @@ void Run::SetWeights()
 // Archives go onto the diskettes in the script's order, a new diskette when
 // the next one does not fit; disk1 starts with the installer, the script
 // and the picture.
-bool Run::PlanDiskettes()
+bool PlanDiskettes()
 {
     std::error_code ec;
     std::vector<DisketteFile> first = {
-        {"INSTALL.EXE", static_cast<long long>(fs::file_size(o_.installer, ec))},
-        {"INSTALL.INI", static_cast<long long>(scriptBytes_.size())},
+        {"INSTALL.EXE", static_cast<long long>(fs::file_size(options->installer, ec))},
+        {"INSTALL.INI", static_cast<long long>(scriptBytes.size())},
     };
-    if (!facts_.pictureHost.empty())
-        first.push_back({DiskettePath(facts_.pictureBelow) + "INSTALL.PIC",
-                         static_cast<long long>(fs::file_size(facts_.pictureHost, ec))});
-    if (!FitOnDiskette(o_.format, first))
-        return Fail("the installer, its script and the picture alone do not fit on a " + o_.format.name +
-                    " diskette: " + DescribeCapacity(o_.format));
-    diskettes_ = {first};
-    std::string below = DiskettePath(facts_.sourceBelow);
-    for (ArchivePlan& a : facts_.archives) {
+    if (!facts.pictureHost.empty())
+        first.push_back({DiskettePath(facts.pictureBelow) + "INSTALL.PIC",
+                         static_cast<long long>(fs::file_size(facts.pictureHost, ec))});
+    if (!FitOnDiskette(options->format, first))
+        return Fail("the installer, its script and the picture alone do not fit on a " + options->format.name +
+                    " diskette: " + DescribeCapacity(options->format));
+    diskettes = {first};
+    std::string below = DiskettePath(facts.sourceBelow);
+    for (ArchivePlan& a : facts.archives) {
         DisketteFile file = {below + DisketteFileName(a.name), a.packed.archiveBytes};
-        std::vector<DisketteFile> with = diskettes_.back();
+        std::vector<DisketteFile> with = diskettes.back();
         with.push_back(file);
-        if (!FitOnDiskette(o_.format, with)) {
+        if (!FitOnDiskette(options->format, with)) {
             with = {file};
-            if (!FitOnDiskette(o_.format, with))
+            if (!FitOnDiskette(options->format, with))
                 return Fail(a.name + " (" + Grouped(a.packed.archiveBytes) + " bytes) does not fit on one " +
-                            o_.format.name + " diskette: " + DescribeCapacity(o_.format) +
+                            options->format.name + " diskette: " + DescribeCapacity(options->format) +
                             "; the installer needs each archive whole on one diskette");
-            diskettes_.push_back(with);
+            diskettes.push_back(with);
         } else {
-            diskettes_.back() = with;
+            diskettes.back() = with;
         }
-        a.diskette = static_cast<int>(diskettes_.size()) - 1;
+        a.diskette = static_cast<int>(diskettes.size()) - 1;
     }
     return true;
 }
 
-bool Run::WriteDiskettes()
+bool WriteDiskettes()
 {
     std::error_code ec;
-    for (size_t d = 0; d < diskettes_.size(); ++d) {
+    for (size_t d = 0; d < diskettes.size(); ++d) {
         std::string disk = Staging("disk" + std::to_string(d + 1));
         fs::create_directories(disk, ec);
         if (ec)
             return Fail("cannot make the folder " + disk + ": " + ec.message());
     }
     std::string disk1 = Staging("disk1/");
-    bool ok = fs::copy_file(o_.installer, disk1 + "INSTALL.EXE", ec) &&
-              WriteFileBytes(disk1 + "INSTALL.INI", scriptBytes_);
-    if (ok && !facts_.pictureHost.empty()) {
-        std::string folder = disk1 + DiskettePath(facts_.pictureBelow);
+    bool ok = fs::copy_file(options->installer, disk1 + "INSTALL.EXE", ec) &&
+              WriteFileBytes(disk1 + "INSTALL.INI", scriptBytes);
+    if (ok && !facts.pictureHost.empty()) {
+        std::string folder = disk1 + DiskettePath(facts.pictureBelow);
         fs::create_directories(folder, ec);
-        ok = fs::copy_file(facts_.pictureHost, folder + "INSTALL.PIC", ec);
+        ok = fs::copy_file(facts.pictureHost, folder + "INSTALL.PIC", ec);
     }
     if (!ok)
         return Fail("cannot write the files of disk1 in " + disk1);
-    std::string below = DiskettePath(facts_.sourceBelow);
-    for (const ArchivePlan& a : facts_.archives) {
+    std::string below = DiskettePath(facts.sourceBelow);
+    for (const ArchivePlan& a : facts.archives) {
         std::string folder = Staging("disk" + std::to_string(a.diskette + 1) + "/" + below);
         fs::create_directories(folder, ec);
         fs::rename(a.built, folder + DisketteFileName(a.name), ec);
@@ -409,25 +397,25 @@ bool Run::WriteDiskettes()
     fs::remove_all(Staging(".archives"), ec);
     // One time for every file and folder, so that the same inputs give the
     // same diskettes.
-    for (size_t d = 0; d < diskettes_.size(); ++d) {
+    for (size_t d = 0; d < diskettes.size(); ++d) {
         std::string disk = Staging("disk" + std::to_string(d + 1));
         for (const fs::directory_entry& e : fs::recursive_directory_iterator(disk, ec))
-            SetModificationTime(e.path().string(), time_);
-        SetModificationTime(disk, time_);
+            SetModificationTime(e.path().string(), fileTime);
+        SetModificationTime(disk, fileTime);
     }
     return true;
 }
 
-bool Run::WriteImages()
+bool WriteImages()
 {
-    if (!o_.images)
+    if (!options->images)
         return true;
-    for (size_t d = 0; d < diskettes_.size(); ++d) {
+    for (size_t d = 0; d < diskettes.size(); ++d) {
         std::string name = "disk" + std::to_string(d + 1);
         std::string error;
         // The serial number tells the diskettes of a set apart.
         unsigned serial = 0x54560000u + static_cast<unsigned>(d + 1);
-        if (!WriteDisketteImage(o_.format, Staging(name), Staging(name + ".img"), serial, time_, &error))
+        if (!WriteDisketteImage(options->format, Staging(name), Staging(name + ".img"), serial, fileTime, &error))
             return Fail(error);
     }
     return true;
@@ -436,23 +424,23 @@ bool Run::WriteImages()
 // The finished folder takes the place of OUT_DIR (and of an earlier run's
 // output there) only now, so that a failed run leaves nothing that looks
 // complete.
-bool Run::PutInPlace()
+bool PutInPlace()
 {
     std::error_code ec;
-    std::string old = o_.outDir + OLD_SUFFIX;
+    std::string old = options->outDir + OLD_SUFFIX;
     fs::remove_all(old, ec);
-    bool replaced = fs::exists(o_.outDir, ec);
+    bool replaced = fs::exists(options->outDir, ec);
     if (replaced) {
-        fs::rename(o_.outDir, old, ec);
+        fs::rename(options->outDir, old, ec);
         if (ec)
-            return Fail("cannot move the earlier " + o_.outDir + " aside: " + ec.message());
+            return Fail("cannot move the earlier " + options->outDir + " aside: " + ec.message());
     }
-    fs::rename(staging_, o_.outDir, ec);
+    fs::rename(staging, options->outDir, ec);
     if (ec) {
         std::error_code ignored;
         if (replaced)
-            fs::rename(old, o_.outDir, ignored);
-        return Fail("cannot rename " + staging_ + " to " + o_.outDir + ": " + ec.message());
+            fs::rename(old, options->outDir, ignored);
+        return Fail("cannot rename " + staging + " to " + options->outDir + ": " + ec.message());
     }
     fs::remove_all(old, ec);
     return true;
@@ -460,59 +448,59 @@ bool Run::PutInPlace()
 
 // distcheck's checks on the finished diskettes: its findings that need the
 // author's attention and its verdict.
-int Run::Check()
+int Check()
 {
     std::vector<std::string> disks;
-    for (size_t d = 0; d < diskettes_.size(); ++d) {
-        std::string disk = o_.outDir + SEP + "disk" + std::to_string(d + 1);
+    for (size_t d = 0; d < diskettes.size(); ++d) {
+        std::string disk = options->outDir + SEP + "disk" + std::to_string(d + 1);
         disks.push_back(disk);
-        DisketteRoom room = RoomTaken(o_.format, diskettes_[d]);
+        DisketteRoom room = RoomTaken(options->format, diskettes[d]);
         std::string files;
-        for (const DisketteFile& f : diskettes_[d])
+        for (const DisketteFile& f : diskettes[d])
             files += (files.empty() ? "" : ", ") + f.path + " " + Grouped(f.size);
-        std::string use = Grouped(room.clusters * o_.format.clusterBytes) + " bytes used";
-        if (o_.format.clusters >= 0)
-            use += " of " + Grouped(o_.format.clusters * o_.format.clusterBytes);
-        fprintf(out_, "%s: %s (%s)\n", disk.c_str(), files.c_str(), use.c_str());
-        if (o_.images)
-            fprintf(out_, "%s.img: %s diskette image\n", disk.c_str(), o_.format.name.c_str());
+        std::string use = Grouped(room.clusters * options->format.clusterBytes) + " bytes used";
+        if (options->format.clusters >= 0)
+            use += " of " + Grouped(options->format.clusters * options->format.clusterBytes);
+        fprintf(out, "%s: %s (%s)\n", disk.c_str(), files.c_str(), use.c_str());
+        if (options->images)
+            fprintf(out, "%s.img: %s diskette image\n", disk.c_str(), options->format.name.c_str());
     }
     FILE* report = tmpfile();
     if (report == nullptr)
-        return RunDistcheck(disks, true, out_);
+        return RunDistcheck(disks, true, out);
     int verdict = RunDistcheck(disks, false, report);
     rewind(report);
     char line[4096];
     std::string last;
     while (fgets(line, sizeof(line), report) != nullptr) {
         if (strstr(line, ": error: ") != nullptr || strstr(line, "warning: ") != nullptr)
-            fputs(line, out_);
+            fputs(line, out);
         last = line;
     }
     fclose(report);
-    fputs(last.c_str(), out_);
+    fputs(last.c_str(), out);
     return verdict;
 }
 
-int Run::Execute()
+int Execute()
 {
     if (!CheckInputs() || !ReadScript() || !FindFolders())
         return 1;
-    if (!ReadFileBytes(o_.script, &scriptBytes_)) {
-        Fail("cannot read the script " + o_.script);
+    if (!ReadFileBytes(options->script, &scriptBytes)) {
+        Fail("cannot read the script " + options->script);
         return 1;
     }
-    staging_ = o_.outDir + STAGING_SUFFIX;
+    staging = options->outDir + STAGING_SUFFIX;
     std::error_code ec;
-    fs::remove_all(staging_, ec);
+    fs::remove_all(staging, ec);
     bool built = PackArchives();
     if (built) {
-        time_ = DistributionTime({o_.script, o_.installer, facts_.pictureHost}, facts_.archives);
+        fileTime = DistributionTime({options->script, options->installer, facts.pictureHost}, facts.archives);
         SetWeights();
         built = PlanDiskettes() && WriteDiskettes() && WriteImages() && PutInPlace();
     }
     if (!built) {
-        fs::remove_all(staging_, ec);
+        fs::remove_all(staging, ec);
         return 1;
     }
     return Check();
@@ -520,8 +508,13 @@ int Run::Execute()
 
 }  // namespace
 
-int RunDistpack(const DistpackOptions& options, FILE* out, FILE* err)
+int RunDistpack(const DistpackOptions& runOptions, FILE* runOut, FILE* runErr)
 {
-    Run run(options, out, err);
-    return run.Execute();
+    options = &runOptions;
+    out = runOut;
+    err = runErr;
+    facts = ScriptFacts();
+    profile = ProfileFile();
+    diskettes.clear();
+    return Execute();
 }

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Runs install.exe (64-bit build, under wine64) on the sample distribution.
+# Packs the sample product with distpack and runs install.exe (64-bit build,
+# under wine64) on the distribution.
 # With a display it runs interactively; without one it runs on a private
 # Xvfb display, driven through its dialogs by demo_driver, and saves
 # screenshots into docs/screenshots. Either way it prints the installed
@@ -9,7 +10,8 @@
 # same scripted installation with the 32-bit build.
 set -eu
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-sample="$top/build/host/examples/sample"
+sample="$top/examples/sample"
+distpack="$top/dist/host/distpack"
 
 winpath() { echo "Z:$1" | tr / '\\'; }
 
@@ -17,16 +19,31 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 DISK1='A:\'
 DISK2='B:\'
 
-# demo_stage DIR INSTALL_EXE DRIVER_EXE: a fresh copy of the distribution in
-# DIR/dist, two "diskettes" with the program on the first, and the programs
-# in DIR/bin.
+# demo_stage DIR INSTALL_EXE DRIVER_EXE: the sample product packed by distpack
+# into DIR/dist (disk1, disk2), INSTALL_EXE as the installer on the first
+# diskette, and the programs in DIR/bin. The files get a fixed date, so
+# that every run installs the same.
 demo_stage() {
-    local dir=$1 installer=$2 driver=$3
-    [ -f "$sample/disk1/install.ini" ] || { echo "the sample distribution is missing: run make"; return 1; }
-    rm -rf "$dir/dist" "$dir/bin"
-    mkdir -p "$dir/dist" "$dir/bin"
-    cp -R "$sample/disk1" "$sample/disk2" "$dir/dist/"
-    cp "$installer" "$dir/dist/disk1/"
+    local dir=$1 installer=$2 driver=$3 used
+    for f in "$distpack" "$top/dist/win32/install.exe"; do
+        [ -x "$f" ] || { echo "${f#$top/} is missing: run make"; return 1; }
+    done
+    rm -rf "$dir/dist" "$dir/bin" "$dir/src"
+    mkdir -p "$dir/bin" "$dir/src"
+    cp -R "$sample/install.ini" "$sample/Install.Pic" "$sample/product" "$dir/src/"
+    find "$dir/src" -type f -exec touch -d '1996-05-14 12:00:00' {} +
+    pack() {
+        SOURCE_DATE_EPOCH=831988800 "$distpack" "$dir/src/install.ini" "$dir/src/product" "$dir/dist" \
+            --text '*.TXT' --installer "$top/dist/win32/install.exe" "$@" >"$dir/distpack.log" ||
+            { cat "$dir/distpack.log"; return 1; }
+    }
+    # The sample fits on one diskette. Packed for a medium one byte smaller
+    # than the room it takes, its last archive goes onto a second diskette,
+    # so that the installer asks for it.
+    pack --disk none || return 1
+    used=$(sed -n 's/.*(\([0-9,]*\) bytes used.*/\1/p' "$dir/distpack.log" | tr -d ,)
+    pack --disk $((used - 1)) || return 1
+    cp "$installer" "$dir/dist/disk1/INSTALL.EXE"
     cp "$installer" "$driver" "$dir/bin/"
 }
 
@@ -86,7 +103,6 @@ demo="$top/build/demo"
 shots="$top/docs/screenshots"
 WINEPREFIX="$demo/wineprefix"
 
-[ -f "$sample/disk1/install.ini" ] || { echo "the sample distribution is missing: run make"; exit 1; }
 interactive=""
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     interactive=1
@@ -95,7 +111,10 @@ fi
 . "$top/tools/wine-env.sh"
 trap wine_env_stop EXIT
 
-demo_stage "$demo" "$top/dist/win64/install.exe" "$top/build/win64/bin/demo_driver.exe"
+demo_stage "$demo" "$top/dist/win64/install.exe" "$top/build/win64/bin/demo_driver.exe" || exit 1
+echo "The sample product packed by distpack:"
+sed 's/^/  /' "$demo/distpack.log"
+echo
 
 wine_env_start
 drive_c="$WINEPREFIX/drive_c"

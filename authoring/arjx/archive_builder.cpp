@@ -1,13 +1,11 @@
 #include "authoring/arjx/archive_builder.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <dirent.h>
-#include <fnmatch.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "authoring/arj_writer/archive_writer.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -18,46 +16,44 @@ struct Source {
 
 struct Collector {
     std::vector<Source> sources;
-    struct stat archive;  // the archive being replaced, never added to itself
+    fs::path archive;     // the archive being replaced, never added to itself
     bool archiveExists;
-    FILE* err;
+    std::string* error;
 };
 
-bool IsArchive(const Collector& c, const struct stat& st)
+bool IsArchive(const Collector& c, const fs::path& path)
 {
-    return c.archiveExists && st.st_dev == c.archive.st_dev && st.st_ino == c.archive.st_ino;
+    std::error_code ec;
+    return c.archiveExists && fs::equivalent(path, c.archive, ec);
 }
 
-bool AddTree(Collector& c, const std::string& dir, const std::string& prefix)
+bool AddTree(Collector& c, const fs::path& dir, const std::string& prefix)
 {
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) {
-        fprintf(c.err, "arjx: cannot read the directory '%s'\n", dir.c_str());
+    std::error_code ec;
+    std::vector<fs::path> entries;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec))
+        entries.push_back(e.path());
+    if (ec) {
+        *c.error = "cannot read the directory '" + dir.string() + "'";
         return false;
     }
-    std::vector<std::string> names;
-    while (struct dirent* e = readdir(d)) {
-        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-            names.push_back(e->d_name);
-    }
-    closedir(d);
-    for (const std::string& n : names) {
-        std::string path = dir + "/" + n;
-        struct stat st;
-        struct stat link;
-        if (stat(path.c_str(), &st) != 0 || lstat(path.c_str(), &link) != 0) {
-            fprintf(c.err, "arjx: cannot read '%s'\n", path.c_str());
+    for (const fs::path& path : entries) {
+        std::string name = path.filename().string();
+        fs::file_status target = fs::status(path, ec);
+        if (ec) {
+            *c.error = "cannot read '" + path.string() + "'";
             return false;
         }
-        if (S_ISDIR(st.st_mode) && !S_ISLNK(link.st_mode)) {
-            if (!AddTree(c, path, prefix + n + "/"))
+        bool link = fs::is_symlink(fs::symlink_status(path, ec));
+        if (fs::is_directory(target) && !link) {
+            if (!AddTree(c, path, prefix + name + "/"))
                 return false;
-        } else if (S_ISREG(st.st_mode)) {
-            if (!IsArchive(c, st))
-                c.sources.push_back(Source{path, prefix + n});
+        } else if (fs::is_regular_file(target)) {
+            if (!IsArchive(c, path))
+                c.sources.push_back(Source{path.string(), prefix + name});
         } else {
-            fprintf(c.err, "arjx: '%s' is not a regular file or directory%s\n", path.c_str(),
-                    S_ISDIR(st.st_mode) ? " (a link to a directory)" : "");
+            *c.error = "'" + path.string() + "' is not a regular file or directory" +
+                       (fs::is_directory(target) ? " (a link to a directory)" : "");
             return false;
         }
     }
@@ -66,22 +62,51 @@ bool AddTree(Collector& c, const std::string& dir, const std::string& prefix)
 
 bool AddPath(Collector& c, std::string path)
 {
-    while (path.size() > 1 && path.back() == '/')
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
-        fprintf(c.err, "arjx: cannot find '%s'\n", path.c_str());
+    std::error_code ec;
+    fs::file_status st = fs::status(path, ec);
+    if (ec || !fs::exists(st)) {
+        *c.error = "cannot find '" + path + "'";
         return false;
     }
-    if (S_ISDIR(st.st_mode))
+    if (fs::is_directory(st))
         return AddTree(c, path, "");
-    if (!S_ISREG(st.st_mode)) {
-        fprintf(c.err, "arjx: '%s' is not a regular file or directory\n", path.c_str());
+    if (!fs::is_regular_file(st)) {
+        *c.error = "'" + path + "' is not a regular file or directory";
         return false;
     }
-    size_t slash = path.find_last_of('/');
-    c.sources.push_back(Source{path, slash == std::string::npos ? path : path.substr(slash + 1)});
+    c.sources.push_back(Source{path, fs::path(path).filename().string()});
     return true;
+}
+
+char Folded(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The set "[...]" whose text starts at set (just after the '['): 1 when c
+// is in it, 0 when not, and *end just after its ']'; -1 when the set has no
+// ']' (the '[' then stands for itself).
+int InSet(const char* set, char c, const char** end)
+{
+    bool negated = *set == '!' || *set == '^';
+    const char* p = negated ? set + 1 : set;
+    bool found = false;
+    do {
+        if (*p == '\0')
+            return -1;
+        char low = Folded(*p);
+        char high = low;
+        if (p[1] == '-' && p[2] != ']' && p[2] != '\0') {
+            high = Folded(p[2]);
+            p += 2;
+        }
+        found = found || (Folded(c) >= low && Folded(c) <= high);
+        ++p;
+    } while (*p != ']');
+    *end = p + 1;
+    return found != negated ? 1 : 0;
 }
 
 bool IsText(const BuildRequest& r, const std::string& name)
@@ -90,7 +115,7 @@ bool IsText(const BuildRequest& r, const std::string& name)
     std::string own = slash == std::string::npos ? name : name.substr(slash + 1);
     for (const std::string& glob : r.textGlobs) {
         const std::string& subject = glob.find('/') != std::string::npos ? name : own;
-        if (fnmatch(glob.c_str(), subject.c_str(), FNM_CASEFOLD) == 0)
+        if (MatchesGlob(glob.c_str(), subject.c_str()))
             return true;
     }
     return false;
@@ -98,18 +123,50 @@ bool IsText(const BuildRequest& r, const std::string& name)
 
 }  // namespace
 
-bool BuildArchive(const BuildRequest& r, FILE* out, FILE* err)
+bool MatchesGlob(const char* glob, const char* name)
+{
+    // The glob after the last '*' and the name position that star reached:
+    // a mismatch later lets the star take one more character.
+    const char* star = nullptr;
+    const char* retry = nullptr;
+    while (*name != '\0') {
+        if (*glob == '*') {
+            star = ++glob;
+            retry = name;
+            continue;
+        }
+        const char* after = glob + 1;
+        int set = *glob == '[' ? InSet(glob + 1, *name, &after) : -1;
+        bool matched = set != -1 ? set == 1 : *glob == '?' || (*glob != '\0' && Folded(*glob) == Folded(*name));
+        if (matched) {
+            glob = after;
+            ++name;
+        } else if (star != nullptr) {
+            glob = star;
+            name = ++retry;
+        } else {
+            return false;
+        }
+    }
+    while (*glob == '*')
+        ++glob;
+    return *glob == '\0';
+}
+
+bool BuildArchive(const BuildRequest& r, FILE* out, BuildSummary* summary, std::string* error)
 {
     Collector c;
-    c.err = err;
-    c.archiveExists = stat(r.archive.c_str(), &c.archive) == 0;
+    c.error = error;
+    std::error_code ec;
+    c.archive = r.archive;
+    c.archiveExists = fs::exists(c.archive, ec);
     for (const std::string& path : r.paths) {
         if (!AddPath(c, path))
             return false;
     }
     // arj and 7z take an archive without entries for a damaged one.
     if (c.sources.empty()) {
-        fprintf(err, "arjx: no files to put into '%s'\n", r.archive.c_str());
+        *error = "no files to put into '" + r.archive + "'";
         return false;
     }
     std::sort(c.sources.begin(), c.sources.end(),
@@ -119,7 +176,7 @@ bool BuildArchive(const BuildRequest& r, FILE* out, FILE* err)
     for (size_t i = 0; i < c.sources.size(); ++i) {
         std::string lower = c.sources[i].name;
         for (char& ch : lower)
-            ch = (char)tolower((unsigned char)ch);
+            ch = Folded(ch);
         folded.emplace_back(lower, i);
     }
     std::sort(folded.begin(), folded.end());
@@ -127,38 +184,40 @@ bool BuildArchive(const BuildRequest& r, FILE* out, FILE* err)
         if (folded[i].first == folded[i - 1].first) {
             const Source& a = c.sources[folded[i - 1].second];
             const Source& b = c.sources[folded[i].second];
-            fprintf(err, "arjx: '%s' and '%s' would both be installed as '%s'\n", a.path.c_str(),
-                    b.path.c_str(), a.name.c_str());
+            *error = "'" + a.path + "' and '" + b.path + "' would both be installed as '" + a.name + "'";
             return false;
         }
     }
 
-    char error[WRITER_ERROR_SIZE];
-    ArchiveWriter* a = OpenArchiveForWriting(r.archive.c_str(), r.headerTime, error);
+    char text[WRITER_ERROR_SIZE];
+    ArchiveWriter* a = OpenArchiveForWriting(r.archive.c_str(), r.headerTime, text);
     if (a == nullptr) {
-        fprintf(err, "arjx: %s\n", error);
+        *error = text;
         return false;
     }
     int64_t original = 0;
     for (const Source& s : c.sources) {
-        bool text = IsText(r, s.name);
+        bool isText = IsText(r, s.name);
         AddedEntry added;
-        if (!AddFileToArchive(a, s.path.c_str(), s.name.c_str(), text, r.method, &added, error)) {
+        if (!AddFileToArchive(a, s.path.c_str(), s.name.c_str(), isText, r.method, &added, text)) {
             DiscardArchive(a);
-            fprintf(err, "arjx: %s\n", error);
+            *error = text;
             return false;
         }
         original += added.originalSize;
-        fprintf(out, "%s  method %d  type %d  size %lld  packed %lld\n", s.name.c_str(),
-                added.method, text ? 1 : 0, (long long)added.originalSize,
-                (long long)added.compressedSize);
+        if (out != nullptr)
+            fprintf(out, "%s  method %d  type %d  size %lld  packed %lld\n", s.name.c_str(), added.method,
+                    isText ? 1 : 0, (long long)added.originalSize, (long long)added.compressedSize);
     }
-    int64_t size = FinishArchive(a, error);
+    int64_t size = FinishArchive(a, text);
     if (size < 0) {
-        fprintf(err, "arjx: %s\n", error);
+        *error = text;
         return false;
     }
-    fprintf(out, "%zu files, %lld bytes -> %s, %lld bytes\n", c.sources.size(), (long long)original,
-            r.archive.c_str(), (long long)size);
+    if (out != nullptr)
+        fprintf(out, "%zu files, %lld bytes -> %s, %lld bytes\n", c.sources.size(), (long long)original,
+                r.archive.c_str(), (long long)size);
+    if (summary != nullptr)
+        *summary = BuildSummary{static_cast<int>(c.sources.size()), original, size};
     return true;
 }

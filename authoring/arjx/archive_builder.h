@@ -13,11 +13,22 @@ struct BuildRequest {
     uint32_t headerTime = 0;             // MS-DOS time of the main header; 0: the newest entry's
 };
 
+// What BuildArchive made.
+struct BuildSummary {
+    int files;
+    int64_t originalBytes;
+    int64_t archiveBytes;
+};
+
 // A file adds itself under its own name, a directory its whole tree with
 // names relative to it (there must be at least one file). Entries are
 // written in the byte order of their names; a glob matches the entry's own
 // name, or its whole name when the glob holds a '/', without regard to
-// case. Prints one line per entry and
-// a total to out. On any failure prints the reason to err, leaves no
-// archive (an existing one stays as it was) and returns false.
-bool BuildArchive(const BuildRequest& request, FILE* out, FILE* err);
+// case. Prints one line per entry and a total to out (nothing when out is
+// null) and fills summary when it is not null. On any failure puts the reason, naming the file, into error,
+// leaves no archive (an existing one stays as it was) and returns false.
+bool BuildArchive(const BuildRequest& request, FILE* out, BuildSummary* summary, std::string* error);
+
+// Whether name matches the glob ('*', '?' and '[...]' with ranges and '!'
+// or '^' for "none of"), without regard to case; '*' also matches '/'.
+bool MatchesGlob(const char* glob, const char* name);

@@ -3,8 +3,12 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <sys/stat.h>
-#include <sys/time.h>
+#include <filesystem>
+#ifdef _WIN32
+#include <sys/utime.h>
+#else
+#include <utime.h>
+#endif
 
 #include "authoring/arjx/host_files.h"
 #include "install/archive/arj_reader.h"
@@ -36,17 +40,12 @@ void SetReadErrorText(const std::string& archiveName)
 
 bool MakeParentDirectories(const std::string& path)
 {
-    for (size_t i = 1; i < path.size(); ++i) {
-        if (path[i] == '/') {
-            std::string dir = path.substr(0, i);
-            if (mkdir(dir.c_str(), 0755) != 0) {
-                struct stat st;
-                if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-                    return false;
-            }
-        }
-    }
-    return true;
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return true;
+    std::error_code ec;
+    std::filesystem::create_directories(path.substr(0, slash), ec);
+    return !ec;
 }
 
 // Stamps the MS-DOS date and time (local time) on the file.
@@ -65,8 +64,8 @@ void SetDosTime(const std::string& path, uint32_t dateTime)
     time_t when = mktime(&t);
     if (when == (time_t)-1)
         return;
-    struct timeval tv[2] = {{when, 0}, {when, 0}};
-    utimes(path.c_str(), tv);
+    struct utimbuf times = {when, when};
+    utime(path.c_str(), &times);
 }
 
 // Decodes the current entry; true when it decoded and its CRC matches.

@@ -6,6 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifndef O_BINARY
+#define O_BINARY 0  // POSIX files have no text mode
+#endif
+
 char finishMessage[256];
 bool cancelRequested = false;
 
@@ -77,7 +81,7 @@ HostFile* Find(int handle)
 
 int HostOpenArchive(const char* path)
 {
-    int fd = open(path, O_RDONLY);
+    int fd = open(path, O_RDONLY | O_BINARY);
     if (fd < 0)
         return -1;
     struct stat st;
@@ -101,7 +105,7 @@ int HostOpenMemory(const void* data, size_t size)
 
 int HostCreateOutput(const char* path)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0644);
     if (fd < 0)
         return -1;
     int h = Add(HostFile{OUTPUT_FILE, fd, nullptr, 0, 0, 0, nullptr, -1, false});

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "authoring/arjx/archive_builder.h"
 #include "authoring/arjx/archive_tool.h"
@@ -74,7 +75,11 @@ int main(int argc, char** argv)
             fprintf(stderr, "arjx: SOURCE_DATE_EPOCH is not a number of seconds\n");
             return 1;
         }
-        return BuildArchive(r, stdout, stderr) ? 0 : 1;
+        std::string error;
+        if (BuildArchive(r, stdout, nullptr, &error))
+            return 0;
+        fprintf(stderr, "arjx: %s\n", error.c_str());
+        return 1;
     }
     bool test = argc == 3 && strcmp(argv[1], "-t") == 0;
     bool extract = argc == 4 && strcmp(argv[1], "-x") == 0;

@@ -7,6 +7,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>  // MoveFileExA: a rename that replaces
+#endif
+
+#ifndef O_BINARY
+#define O_BINARY 0  // POSIX files have no text mode
+#endif
 
 // Handles are the file descriptors.
 static char lastError[128];
@@ -25,7 +32,12 @@ uint32_t LocalDosDateTime(int64_t unixTime)
 {
     time_t t = (time_t)unixTime;
     struct tm local;
-    if (localtime_r(&t, &local) == nullptr || local.tm_year < 80)
+#ifdef _WIN32
+    bool converted = localtime_s(&local, &t) == 0;
+#else
+    bool converted = localtime_r(&t, &local) != nullptr;
+#endif
+    if (!converted || local.tm_year < 80)
         return 0x00210000;  // 1980-01-01 00:00:00
     if (local.tm_year > 207)
         return 0xFF9FBF7D;  // 2107-12-31 23:59:58
@@ -38,7 +50,7 @@ uint32_t LocalDosDateTime(int64_t unixTime)
 
 int OpenSourceFile(const char* path, SourceFileInfo* info)
 {
-    int fd = open(path, O_RDONLY);
+    int fd = open(path, O_RDONLY | O_BINARY);
     if (fd < 0) {
         NoteError();
         return -1;
@@ -89,7 +101,7 @@ void CloseSourceFile(int handle)
 
 int CreateArchiveFile(const char* path)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0644);
     if (fd < 0)
         NoteError();
     return fd;
@@ -140,10 +152,18 @@ bool CloseArchiveFile(int handle)
 
 bool RenameArchiveFile(const char* from, const char* to)
 {
+#ifdef _WIN32
+    // The C runtime's rename does not replace an existing file there.
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    snprintf(lastError, sizeof lastError, "cannot be renamed (error %lu)", GetLastError());
+    return false;
+#else
     if (rename(from, to) == 0)
         return true;
     NoteError();
     return false;
+#endif
 }
 
 void RemoveArchiveFile(const char* path)

@@ -487,12 +487,16 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
             snprintf(text, sizeof(text), "ArcSize_%02d = %d: %.0f%% of the bars for %.0f%% of the archive bytes",
                      i + 1, e.size, weightShare * 100, byteShare * 100);
             snprintf(key, sizeof(key), "ArcSize_%02d", i + 1);
-            bool farOff = byteShare == 0 || weightShare / byteShare > WEIGHT_TOLERANCE ||
-                          byteShare / weightShare > WEIGHT_TOLERANCE;
+            // A weight of the archive's size in KB (what distpack writes)
+            // is the best there is, however small archives round.
+            int kilobytes = a.fileSize > 1024 ? (a.fileSize + 1023) / 1024 : 1;
+            bool farOff = e.size != kilobytes &&
+                          (byteShare == 0 || weightShare / byteShare > WEIGHT_TOLERANCE ||
+                           byteShare / weightShare > WEIGHT_TOLERANCE);
             std::string advice;
             if (farOff)
-                advice = "; warning: the bars will jump (its size in KB, " +
-                         std::to_string((a.fileSize + 1023) / 1024) + ", would fit)";
+                advice = "; warning: the bars will jump (its size in KB, " + std::to_string(kilobytes) +
+                         ", would fit)";
             report.Line(report.LineOf("Archive Files", key), text + advice);
         }
     }
@@ -529,8 +533,9 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
     if (failed)
         fprintf(out, "install.exe would accept the script but the installation %s\n", verdict.c_str());
     else
-        fprintf(out, "install.exe would accept the script and install %d archives from %zu diskettes\n",
-                s.archiveCount, diskettes.size());
+        fprintf(out, "install.exe would accept the script and install %d %s from %zu %s\n", s.archiveCount,
+                s.archiveCount == 1 ? "archive" : "archives", diskettes.size(),
+                diskettes.size() == 1 ? "diskette" : "diskettes");
     FreeInstallScript();
     return exitCode;
 }

@@ -398,6 +398,90 @@ TEST_F(InstallE2E, CancelInDisketteDialogTerminates)
     EXPECT_EQ(GetFileAttributesA((dest_ + "second.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// A program run to its end with its output in a file; its exit code, or
+// STILL_ACTIVE when it could not be started or did not end in time.
+DWORD RunToEnd(const std::string& commandLine, const std::string& outputFile)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                                nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    DWORD code = STILL_ACTIVE;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                       &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(output);
+    return code;
+}
+
+// distpack (its Windows build) packs a product tree of two archives for
+// 360 KB diskettes, the sizes forcing a second diskette; the installer that
+// it put on the first installs the tree from both, asking for the second.
+TEST_F(InstallE2E, DistpackedProductInstallsFromTwoDiskettes)
+{
+    std::string src = root_ + "src\\";
+    std::string product = src + "product\\";
+    std::string out = root_ + "out";
+    // APP: 220,000 bytes that do not compress and a text; DOCS: words in
+    // random order with 8-bit characters, a folder down.
+    unsigned seed = 12345;
+    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::string random(220000, '\0');
+    for (char& c : random)
+        c = static_cast<char>(next());
+    const char* const words[] = {"diskette", "archive", "window", "install", "program", "group", "\xe9t\xe9",
+                                 "setup", "item", "path", "Tarvo", "\r\n"};
+    std::string text;
+    while (text.size() < 60000)
+        text += std::string(words[next() % 12]) + " ";
+    ASSERT_TRUE(MakeDirectories(product + "app\\bin\\") && MakeDirectories(product + "docs\\guide\\"));
+    ASSERT_TRUE(WriteWholeFile(product + "app\\bin\\app.bin", random));
+    ASSERT_TRUE(WriteWholeFile(product + "app\\readme.txt", "Tarvo App\r\n"));
+    ASSERT_TRUE(WriteWholeFile(product + "docs\\guide\\usage.txt", text));
+    ScriptSpec script;
+    script.archives = {{"APP.ARJ"}, {"DOCS.ARJ", 2, 0, 0, "Dst_DirDOCS"}};
+    WriteScript(script);
+    ASSERT_TRUE(MoveFileA((disk1_ + "install.ini").c_str(), (src + "install.ini").c_str()));
+
+    std::string log = root_ + "distpack.log";
+    DWORD code = RunToEnd("\"" + ProgramDir() + "distpack.exe\" \"" + src + "install.ini\" \"" + product +
+                              "\\\" \"" + out + "\" --disk 360K --text *.TXT",
+                          log);
+    ASSERT_EQ(code, 0u) << Contents(log);
+    ASSERT_NE(GetFileAttributesA((out + "\\disk2\\DOCS.ARJ").c_str()), INVALID_FILE_ATTRIBUTES) << Contents(log);
+    ASSERT_TRUE(CopyFileA((ProgramDir() + "stage_logger.exe").c_str(), (out + "\\disk1\\stage_logger.exe").c_str(),
+                          FALSE));
+
+    disk1_ = out + "\\disk1\\";
+    program_ = disk1_ + "INSTALL.EXE";
+    Start();
+    ConfirmOptions();
+    HWND prompt = installer_.WaitForPrompt(WINDOW_TIMEOUT);
+    ASSERT_NE(prompt, nullptr) << "no diskette prompt";
+    ASSERT_EQ(KindOf(prompt), DialogKind::Diskette);
+    SetControlText(prompt, 110, out + "\\disk2\\");
+    PressAndWait(prompt, IDOK);
+    ExpectFinalBox(DONE_TEXT, BoxIcon::Information);
+    ExpectExit();
+
+    for (char& c : text)
+        c = static_cast<char>(c & 0x7F);
+    EXPECT_TRUE(Contents(dest_ + "bin\\app.bin") == random) << "app.bin differs";
+    EXPECT_EQ(Contents(dest_ + "readme.txt"), "Tarvo App\r\n");
+    EXPECT_TRUE(Contents(dest_ + "DOCS\\guide\\usage.txt") == text) << "usage.txt differs";
+}
+
 class ReplaceModes : public InstallE2E {
 protected:
     void PrepareExistingFiles()

@@ -10,6 +10,9 @@ files under the same names:
           BUILD_TREES/win64 (the tests' programs too), up to 8 MB
   mixed   this source tree (sources, documents, pictures, icons; no names
           starting with a dot, on which arj a -r hangs) and dist/
+and each of them again as one file, its files concatenated in name order
+("one text", "one binary", "one mixed"): one long entry, where the many
+small entries no longer favour the smaller headers and first blocks.
 
 For each corpus and method 1-4 it prints the archive bytes and MB/s of
 "arjx -c -m N" and of "arj a -2d -mN" (best of RUNS rounds, taking turns),
@@ -76,6 +79,18 @@ def mixed_corpus(source, target):
     copy_files(paths, source, target)
 
 
+def one_file_corpus(source, target, name):
+    shutil.rmtree(target, ignore_errors=True)
+    os.makedirs(target)
+    paths = corpus_files(source)
+    if not paths:
+        return
+    with open(os.path.join(target, name), "wb") as out:
+        for path in paths:
+            with open(path, "rb") as f:
+                shutil.copyfileobj(f, out)
+
+
 def corpus_files(root):
     return sorted(os.path.join(r, n) for r, _, names in os.walk(root) for n in names)
 
@@ -112,7 +127,7 @@ def bench_corpus(label, root, arjx, work):
         b_ours = os.path.getsize(ours)
         b_arj = os.path.getsize(theirs)
         met = b_ours <= b_arj and t_arj / t_ours >= TARGET_SPEED[method]
-        print("%-7s %2d %10d %8.1f %10d %8.1f %7.3f %6.2f %-7s %10d" % (
+        print("%-10s %2d %10d %8.1f %10d %8.1f %7.3f %6.2f %-7s %10d" % (
             label, method, b_ours, size_mb / t_ours, b_arj, size_mb / t_arj, b_ours / b_arj,
             t_arj / t_ours, "met" if met else "missed", gz), flush=True)
     fresh(ours)
@@ -163,15 +178,17 @@ def main():
     os.makedirs(work, exist_ok=True)
     corpora = [("text", text_corpus), ("binary", lambda t: binary_corpus(builds, t)),
                ("mixed", lambda t: mixed_corpus(source, t))]
-    print("%-7s %2s %10s %8s %10s %8s %7s %6s %-7s %10s" % (
+    corpora += [("one " + label, lambda t, label=label: one_file_corpus(
+        os.path.join(work, label), t, label + ".dat")) for label, _ in corpora]
+    print("%-10s %2s %10s %8s %10s %8s %7s %6s %-7s %10s" % (
         "corpus", "m", "arjx bytes", "MB/s", "arj bytes", "MB/s", "size", "speed", "target",
         "gzip -9"))
     busy = False
     for label, make in corpora:
-        root = os.path.join(work, label)
+        root = os.path.join(work, label.replace(" ", "-"))
         make(root)
         if not corpus_files(root):
-            print("%-7s (no files)" % label)
+            print("%-10s (no files)" % label)
             continue
         busy = bench_corpus(label, root, arjx, work) or busy
     print("size: arjx/arj bytes; speed: arj time/arjx time; times: %s, best of %d" % (

@@ -35,6 +35,26 @@ inline void PutBits(BitWriter& w, uint32_t value, int n)
     }
 }
 
+// The fast pair for code loops: AddBits appends the n low bits of value
+// (w.count + n <= 64), and MoveBytesFast then moves every whole pending
+// byte out with one 8-byte store (the buffer has 8 bytes of room past the
+// bytes written), leaving fewer than 8 pending, so that up to 56 bits can
+// follow.
+inline void AddBits(BitWriter& w, uint64_t value, int n)
+{
+    w.bits |= value << (63 - n) << 1 >> w.count;
+    w.count += n;
+}
+
+inline void MoveBytesFast(BitWriter& w)
+{
+    uint64_t bytes = __builtin_bswap64(w.bits);
+    memcpy(w.next, &bytes, 8);
+    w.next += w.count >> 3;
+    w.bits <<= w.count & ~7;
+    w.count &= 7;
+}
+
 // Moves every whole pending byte into the buffer.
 inline void MoveWholeBytes(BitWriter& w)
 {

@@ -171,19 +171,31 @@ void WriteHuffmanBlock(BitWriter& w, const TokenBlock& b, int count, const Symbo
     }
     PutSmallCode(w, c.position, 5, false);
 
-    const uint8_t* litLen = c.literal.lengths;
-    const uint16_t* litCode = c.literal.codes;
-    const uint8_t* posLen = c.position.lengths;
-    const uint16_t* posCode = c.position.codes;
+    // Each code in one piece: a match's length code, position code and
+    // the position's extra bits (its bits below the top one) together.
+    struct Piece {
+        uint32_t bits;
+        int count;
+    };
+    Piece literal[LITERAL_SYMBOLS];
+    for (int s = 0; s < LITERAL_SYMBOLS; ++s)
+        literal[s] = Piece{c.literal.codes[s], c.literal.lengths[s]};
+    Piece position[POSITION_SYMBOLS];  // bits less the first position of the symbol
+    for (int j = 0; j < POSITION_SYMBOLS; ++j) {
+        int extra = j > 1 ? j - 1 : 0;
+        uint32_t first = j > 0 ? 1u << (j - 1) : 0;
+        position[j] = Piece{((uint32_t)c.position.codes[j] << extra) - first,
+                            c.position.lengths[j] + extra};
+    }
     for (int i = 0; i < count; ++i) {
-        int s = b.symbol[i];
-        PutBits(w, litCode[s], litLen[s]);
-        if (s >= 256) {
+        const Piece& l = literal[b.symbol[i]];
+        if (b.symbol[i] < 256) {
+            AddBits(w, l.bits, l.count);
+        } else {
             unsigned p = b.position[i];
-            int j = PositionSymbol(p);
-            PutBits(w, posCode[j], posLen[j]);
-            if (j > 1)
-                PutBits(w, p - (1u << (j - 1)), j - 1);
+            const Piece& d = position[PositionSymbol(p)];
+            AddBits(w, (uint64_t)l.bits << d.count | (d.bits + p), l.count + d.count);
         }
+        MoveBytesFast(w);
     }
 }

@@ -7,8 +7,9 @@
 #include "authoring/arj_writer/bit_writer.h"
 #include "authoring/arj_writer/token_block.h"
 
-// The most bytes one block can take: 65,535 codes of at most 46 bits, and
-// the code descriptions.
+// The room one block needs: 65,535 codes of at most 46 bits, the code
+// descriptions, and the 8 bytes that the code loop's stores may touch past
+// what it writes.
 const int MAX_BLOCK_BYTES = MAX_BLOCK_CODES * 46 / 8 + 1024;
 
 // The code lengths a block was written with (0: the symbol has no code).

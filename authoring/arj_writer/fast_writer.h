@@ -5,6 +5,8 @@
 // the ranges starting at 0, 512, 1,536, 3,584 and 7,680), a 0 bit unless k
 // is 4, and p less its range's start in 9 + k bits. Both parts of a match
 // (at most 14 and 17 bits) go out in one piece, from the tables below.
+// Every code ends with the branch-free byte flush: the buffer needs 8
+// bytes of room past the bytes written.
 #pragma once
 #include <cstdint>
 
@@ -55,7 +57,8 @@ constexpr FastPositionCodes FAST_POSITION_CODES;
 
 inline void PutFastLiteral(BitWriter& w, uint8_t c)
 {
-    PutBits(w, c, 9);
+    AddBits(w, c, 9);
+    MoveBytesFast(w);
 }
 
 inline __attribute__((always_inline)) void PutFastMatch(BitWriter& w, int length, int distance)
@@ -63,5 +66,6 @@ inline __attribute__((always_inline)) void PutFastMatch(BitWriter& w, int length
     uint32_t p = (uint32_t)distance - 1;
     const FastCode& l = FAST_LENGTH_CODES.code[length];
     const FastCode& d = FAST_POSITION_CODES.piece[p >> 9];
-    PutBits(w, l.bits << d.count | (d.bits + p), l.count + d.count);
+    AddBits(w, l.bits << d.count | (d.bits + p), l.count + d.count);
+    MoveBytesFast(w);
 }

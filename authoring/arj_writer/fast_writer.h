@@ -14,8 +14,8 @@
 #include "authoring/arj_writer/lz_format.h"
 
 struct FastCode {
-    uint32_t bits;  // for a position: less the start of its range
-    int count;
+    uint32_t bits = 0;  // for a position: less the start of its range
+    int count = 0;
 };
 
 // The code of each length 3..256 (entries below 3 unused).

@@ -127,6 +127,20 @@ const char* EntryNameFaultText(EntryNameFault fault)
     }
 }
 
+bool FindFirstEntry(int archive)
+{
+    int start = FindArchiveHeader(archive);
+    return start != -1 && SeekCached(archive, start, 0) != -1 && ReadEntryHeader(archive, nullptr) == 1;
+}
+
+int NextEntry(int archive, char name[ENTRY_NAME_SIZE], EntryNameFault* fault)
+{
+    int rc = ReadEntryHeader(archive, name);
+    // A refused name leaves the header read and the name in the buffer.
+    *fault = rc == -1 && name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
+    return rc == -1 && *fault != ENTRY_NAME_SAFE ? 1 : rc;
+}
+
 bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
 {
     std::string archiveName = BaseName(path);
@@ -138,8 +152,7 @@ bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
     }
     BuildCrcTable();
     bool allOk = true;
-    int start = FindArchiveHeader(archive);
-    if (start == -1 || SeekCached(archive, start, 0) == -1 || ReadEntryHeader(archive, nullptr) != 1) {
+    if (!FindFirstEntry(archive)) {
         SetReadErrorText(archiveName);
         fprintf(out, "%s\n", finishMessage);
         HostClose(archive);
@@ -147,12 +160,11 @@ bool RunArchiveTool(const char* path, const char* extractDir, FILE* out)
     }
     for (;;) {
         char name[ENTRY_NAME_SIZE];
-        int rc = ReadEntryHeader(archive, name);
+        EntryNameFault fault;
+        int rc = NextEntry(archive, name, &fault);
         if (rc == 0)
             break;
-        // A refused name leaves the header read and the name in the buffer.
-        EntryNameFault fault = name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
-        if (rc == -1 && fault == ENTRY_NAME_SAFE) {
+        if (rc == -1) {
             SetReadErrorText(archiveName);
             fprintf(out, "%s\n", finishMessage);
             allOk = false;

@@ -13,6 +13,14 @@
 // and matches.
 bool RunArchiveTool(const char* path, const char* extractDir, FILE* out);
 
+// The tools' walk over an archive's entries as the installer reads them.
+// FindFirstEntry reads past the archive's own header: false when there is
+// none. NextEntry reads the next entry's header and leaves the read
+// position on its data: 1 with the name (*fault says whether the installer
+// refuses it), 0 at the end of the archive, -1 for a damaged header.
+bool FindFirstEntry(int archive);
+int NextEntry(int archive, char name[ENTRY_NAME_SIZE], EntryNameFault* fault);
+
 // Why a name inside an archive is refused, for the tools' messages ("a
 // device name"); "" for a safe name.
 const char* EntryNameFaultText(EntryNameFault fault);

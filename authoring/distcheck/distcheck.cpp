@@ -262,8 +262,7 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         return;
     }
     BuildCrcTable();
-    int start = FindArchiveHeader(archive);
-    if (start == -1 || SeekCached(archive, start, 0) == -1 || ReadEntryHeader(archive, nullptr) != 1) {
+    if (!FindFirstEntry(archive)) {
         a.problems.push_back("no ARJ archive header found");
         a.verdict = readError;
         HostClose(archive);
@@ -271,12 +270,11 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
     }
     for (;;) {
         char name[ENTRY_NAME_SIZE];
-        int rc = ReadEntryHeader(archive, name);
+        EntryNameFault fault;
+        int rc = NextEntry(archive, name, &fault);
         if (rc == 0)
             break;
-        // A refused name leaves the header read and the name in the buffer.
-        EntryNameFault fault = name[0] != '\0' ? FindEntryNameFault(name) : ENTRY_NAME_SAFE;
-        if (rc == -1 && fault == ENTRY_NAME_SAFE) {
+        if (rc == -1) {
             a.problems.push_back("damaged header after " + std::to_string(a.files) + " entries");
             if (a.verdict.empty())
                 a.verdict = readError;

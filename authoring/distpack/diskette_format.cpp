@@ -23,18 +23,6 @@ const DisketteFormat FORMATS[] = {
 
 const long long MIN_MEDIUM_BYTES = 16 * 1024;
 
-std::string Grouped(long long n)
-{
-    std::string digits = std::to_string(n);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 }  // namespace
 
 bool ParseDisketteFormat(const std::string& text, DisketteFormat* format)
@@ -73,4 +61,16 @@ std::string DescribeCapacity(const DisketteFormat& format)
     if (format.rootEntries >= 0)
         text += ", " + std::to_string(format.rootEntries) + " root entries";
     return text + ")";
+}
+
+std::string Grouped(long long n)
+{
+    std::string digits = std::to_string(n);
+    std::string out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
 }

@@ -23,3 +23,6 @@ const char* DisketteFormatNames();
 // The room of the format as a text: "1,457,664 bytes (2,847 clusters of 512
 // bytes, 224 root entries)".
 std::string DescribeCapacity(const DisketteFormat& format);
+
+// A number with thousands separators, as distpack prints sizes: "1,457,664".
+std::string Grouped(long long n);

@@ -67,18 +67,6 @@ std::string Lower(std::string text)
     return text;
 }
 
-std::string Grouped(long long n)
-{
-    std::string digits = std::to_string(n);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 // A path below a diskette's root, as the platform writes it ("DATA\"), in
 // the diskette folder's form ("DATA/"), each part with its diskette name.
 std::string DiskettePath(const std::string& below)

@@ -14,8 +14,16 @@ static bool WriteAt(ArchiveOutput& o, int64_t offset, const void* bytes, int cou
     return true;
 }
 
+ArchiveOutput MemoryOutput(std::vector<uint8_t>* bytes)
+{
+    bytes->clear();
+    return ArchiveOutput{-1, nullptr, 0, 0, 0, bytes};
+}
+
 bool FlushOutput(ArchiveOutput& o)
 {
+    if (o.memory != nullptr)
+        return true;
     if (o.used > 0 && !WriteAt(o, o.bufferStart, o.buffer, o.used))
         return false;
     o.bufferStart += o.used;
@@ -25,6 +33,11 @@ bool FlushOutput(ArchiveOutput& o)
 
 bool OutputBytes(ArchiveOutput& o, const void* bytes, int count)
 {
+    if (o.memory != nullptr) {
+        const uint8_t* from = static_cast<const uint8_t*>(bytes);
+        o.memory->insert(o.memory->end(), from, from + count);
+        return true;
+    }
     if (o.used + count > OUTPUT_BUFFER_SIZE) {
         if (!FlushOutput(o))
             return false;
@@ -43,6 +56,10 @@ bool OutputBytes(ArchiveOutput& o, const void* bytes, int count)
 
 bool RewriteOutput(ArchiveOutput& o, int64_t offset, const void* bytes, int count)
 {
+    if (o.memory != nullptr) {
+        memcpy(o.memory->data() + offset, bytes, (size_t)count);
+        return true;
+    }
     if (offset >= o.bufferStart) {
         memcpy(o.buffer + (offset - o.bufferStart), bytes, (size_t)count);
         return true;
@@ -54,6 +71,10 @@ bool RewriteOutput(ArchiveOutput& o, int64_t offset, const void* bytes, int coun
 
 void RewindOutput(ArchiveOutput& o, int64_t offset)
 {
+    if (o.memory != nullptr) {
+        o.memory->resize((size_t)offset);
+        return;
+    }
     if (offset >= o.bufferStart) {
         o.used = (int)(offset - o.bufferStart);
         return;

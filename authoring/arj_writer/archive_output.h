@@ -2,9 +2,11 @@
 // and written in large pieces; bytes written earlier can be rewritten (an
 // entry's header once its data are known), and the output can go back to
 // an earlier place (an entry stored after all). Portable; the file is
-// reached through writer_files.h.
+// reached through writer_files.h. An output in memory instead collects an
+// entry's data that are coded ahead of their turn.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 const int OUTPUT_BUFFER_SIZE = 1 << 18;
 
@@ -14,12 +16,16 @@ struct ArchiveOutput {
     int used;
     int64_t bufferStart;   // file offset of buffer[0]
     int64_t filePosition;  // the file's own position
+    std::vector<uint8_t>* memory;  // when not null, every byte goes here instead
 };
+
+// An output that collects its bytes in *bytes (emptied first).
+ArchiveOutput MemoryOutput(std::vector<uint8_t>* bytes);
 
 // The file offset the next byte goes to.
 inline int64_t OutputPosition(const ArchiveOutput& o)
 {
-    return o.bufferStart + o.used;
+    return o.memory != nullptr ? (int64_t)o.memory->size() : o.bufferStart + o.used;
 }
 
 // Each returns false when a write or a seek fails.

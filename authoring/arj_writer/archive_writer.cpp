@@ -1,15 +1,21 @@
 #include "authoring/arj_writer/archive_writer.h"
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "authoring/arj_writer/archive_output.h"
 #include "authoring/arj_writer/entry_compressor.h"
 #include "authoring/arj_writer/entry_name.h"
 #include "authoring/arj_writer/header_writer.h"
 #include "authoring/arj_writer/writer_files.h"
+#include "install/archive/crc32.h"
 
 const int64_t LARGEST_ARCHIVE = 0x7FFFFFFF;     // the reader's positions are 32-bit signed
 const int64_t LARGEST_ENTRY = 0x7FFFFFFF;
@@ -92,14 +98,14 @@ int64_t ArchiveSize(const ArchiveWriter* a)
 }
 
 // Passes the entry's data to the output; fills `data` and the method used.
-static EntryOutcome WriteEntryData(ArchiveWriter* a, int source, const SourceFileInfo& info,
+static EntryOutcome WriteEntryData(Compressor& c, ArchiveOutput& out, int source, const SourceFileInfo& info,
                                    int method, EntryData& data, int& methodUsed)
 {
     methodUsed = 0;
     if (method == 0 || info.size == 0)
-        return StoreEntry(*a->compressor, source, a->out, data);
-    int64_t dataStart = OutputPosition(a->out);
-    EntryOutcome outcome = CompressEntry(*a->compressor, source, method, a->out, info.size, data);
+        return StoreEntry(c, source, out, data);
+    int64_t dataStart = OutputPosition(out);
+    EntryOutcome outcome = CompressEntry(c, source, method, out, info.size, data);
     if (outcome == ENTRY_WRITTEN && data.compressedSize < data.originalSize) {
         methodUsed = method;
         return ENTRY_WRITTEN;
@@ -107,10 +113,10 @@ static EntryOutcome WriteEntryData(ArchiveWriter* a, int source, const SourceFil
     if (outcome != ENTRY_WRITTEN && outcome != ENTRY_NOT_SMALLER)
         return outcome;
     // Not smaller: stored instead, read again from the start.
-    RewindOutput(a->out, dataStart);
+    RewindOutput(out, dataStart);
     if (!RewindSourceFile(source))
         return ENTRY_READ_FAILED;
-    return StoreEntry(*a->compressor, source, a->out, data);
+    return StoreEntry(c, source, out, data);
 }
 
 static void SetEntryError(const ArchiveWriter* a, EntryOutcome outcome, const char* sourcePath,
@@ -132,8 +138,8 @@ static void SetEntryError(const ArchiveWriter* a, EntryOutcome outcome, const ch
     }
 }
 
-bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name, bool text,
-                      int method, AddedEntry* added, char* error)
+// The checks that come before a file is read: the method and the name.
+static bool CheckEntry(const char* sourcePath, const char* name, int method, char* error)
 {
     if (method < 0 || method > 4) {
         SetError(error, "'%s': method %s is not 0 to 4", sourcePath, std::to_string(method).c_str());
@@ -144,6 +150,40 @@ bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name
         SetError(error, "'%s' cannot be stored as '%s': the name %s", sourcePath, name, problem);
         return false;
     }
+    return true;
+}
+
+// Fills in the entry's header at entryStart now that its data follow it;
+// false with the reason in error.
+static bool CompleteEntry(ArchiveWriter* a, int64_t entryStart, EntryFields& e, const EntryData& data,
+                          int methodUsed, const char* sourcePath, AddedEntry* added, char* error)
+{
+    if (OutputPosition(a->out) + END_MARKER_SIZE > LARGEST_ARCHIVE) {
+        SetError(error, "'%s' would make '%s' 2 GB or larger", sourcePath, a->path.c_str());
+        return false;
+    }
+    e.method = (uint8_t)methodUsed;
+    e.compressedSize = (uint32_t)data.compressedSize;
+    e.originalSize = (uint32_t)data.originalSize;
+    e.crc = data.crc;
+    uint8_t block[MAX_HEADER_BLOCK];
+    int headerSize = EntryHeaderBlock(block, e);
+    if (!RewriteOutput(a->out, entryStart, block, headerSize)) {
+        SetWriteError(a, error);
+        return false;
+    }
+    if (added != nullptr)
+        *added = AddedEntry{methodUsed, data.originalSize, data.compressedSize};
+    if (a->timeFromEntries && e.dosDateTime > a->headerTime)
+        a->headerTime = e.dosDateTime;
+    return true;
+}
+
+bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name, bool text,
+                      int method, AddedEntry* added, char* error)
+{
+    if (!CheckEntry(sourcePath, name, method, error))
+        return false;
     SourceFileInfo info;
     int source = OpenSourceFile(sourcePath, &info);
     if (source == -1) {
@@ -160,32 +200,194 @@ bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name
     EntryOutcome outcome = ENTRY_TOO_LARGE;
     if (info.size <= LARGEST_ENTRY) {
         outcome = OutputBytes(a->out, block, headerSize)
-                      ? WriteEntryData(a, source, info, method, data, methodUsed)
+                      ? WriteEntryData(*a->compressor, a->out, source, info, method, data, methodUsed)
                       : ENTRY_WRITE_FAILED;
     }
     CloseSourceFile(source);
-    if (outcome != ENTRY_WRITTEN) {
+    if (outcome != ENTRY_WRITTEN)
         SetEntryError(a, outcome, sourcePath, error);
-    } else if (OutputPosition(a->out) + END_MARKER_SIZE > LARGEST_ARCHIVE) {
-        SetError(error, "'%s' would make '%s' 2 GB or larger", sourcePath, a->path.c_str());
-    } else {
-        e.method = (uint8_t)methodUsed;
-        e.compressedSize = (uint32_t)data.compressedSize;
-        e.originalSize = (uint32_t)data.originalSize;
-        e.crc = data.crc;
-        EntryHeaderBlock(block, e);
-        if (RewriteOutput(a->out, entryStart, block, headerSize)) {
-            if (added != nullptr)
-                *added = AddedEntry{methodUsed, data.originalSize, data.compressedSize};
-            if (a->timeFromEntries && info.dosDateTime > a->headerTime)
-                a->headerTime = info.dosDateTime;
-            return true;
-        }
-        SetWriteError(a, error);
-    }
+    else if (CompleteEntry(a, entryStart, e, data, methodUsed, sourcePath, added, error))
+        return true;
     // The archive ends where it ended before.
     RewindOutput(a->out, entryStart);
     return false;
+}
+
+namespace {
+
+// A file coded ahead of its turn by a helper thread, its data in memory;
+// or the reason it failed; or, for a large file, nothing yet: it is coded
+// in its turn, streamed like any file added alone.
+struct CodedEntry {
+    bool done = false;
+    bool failed = false;
+    bool inTurn = false;
+    std::string error;
+    SourceFileInfo info;
+    EntryData data;
+    int methodUsed = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// Files up to this size are coded ahead, in memory; the helpers run at most
+// this many files ahead of the archive per thread.
+const int64_t CODED_AHEAD_LIMIT = 4 << 20;
+const int FILES_AHEAD_PER_THREAD = 2;
+
+struct Batch {
+    ArchiveWriter* archive;
+    const FileToAdd* files;
+    int count;
+    int method;
+    std::vector<CodedEntry> coded;
+    std::mutex lock;
+    std::condition_variable changed;
+    int nextToCode = 0;  // the next file a helper takes
+    int added = 0;       // files in the archive so far
+    int ahead;           // how far past `added` the helpers may take files
+    bool stopping = false;
+};
+
+// Codes file i into entry; false with the reason in error.
+bool CodeAhead(Batch& b, Compressor& c, int i, CodedEntry& entry, char* error)
+{
+    const FileToAdd& f = b.files[i];
+    if (!CheckEntry(f.sourcePath, f.name, b.method, error))
+        return false;
+    int source = OpenSourceFile(f.sourcePath, &entry.info);
+    if (source == -1) {
+        SetError(error, "Cannot read '%s': %s", f.sourcePath, LastFileError());
+        return false;
+    }
+    bool ok = true;
+    if (entry.info.size > CODED_AHEAD_LIMIT) {
+        entry.inTurn = true;
+    } else {
+        ArchiveOutput out = MemoryOutput(&entry.bytes);
+        EntryOutcome outcome = ENTRY_NO_MEMORY;
+        try {
+            entry.bytes.reserve((size_t)entry.info.size + 64);
+            outcome = WriteEntryData(c, out, source, entry.info, b.method, entry.data, entry.methodUsed);
+        } catch (const std::bad_alloc&) {
+        }
+        if (outcome != ENTRY_WRITTEN) {
+            SetEntryError(b.archive, outcome, f.sourcePath, error);
+            ok = false;
+        }
+    }
+    CloseSourceFile(source);
+    return ok;
+}
+
+void RunHelper(Batch& b)
+{
+    Compressor* c = NewCompressor();
+    std::unique_lock<std::mutex> hold(b.lock);
+    for (;;) {
+        b.changed.wait(hold, [&] { return b.stopping || b.nextToCode >= b.count || b.nextToCode < b.added + b.ahead; });
+        if (b.stopping || b.nextToCode >= b.count)
+            break;
+        int i = b.nextToCode++;
+        CodedEntry& entry = b.coded[(size_t)i];
+        hold.unlock();
+        char error[WRITER_ERROR_SIZE];
+        bool ok = c != nullptr && CodeAhead(b, *c, i, entry, error);
+        if (c == nullptr)
+            SetError(error, "Not enough memory to compress '%s'", b.files[i].sourcePath);
+        hold.lock();
+        entry.failed = !ok;
+        if (!ok)
+            entry.error = error;
+        entry.done = true;
+        b.changed.notify_all();
+    }
+    hold.unlock();
+    FreeCompressor(c);
+}
+
+// Puts a file coded ahead into the archive: its header, then its data.
+bool AddCodedEntry(ArchiveWriter* a, const FileToAdd& f, CodedEntry& entry, AddedEntry* added, char* error)
+{
+    int64_t entryStart = OutputPosition(a->out);
+    EntryFields e = {f.name, 0, (uint8_t)(f.text ? 1 : 0), entry.info.dosDateTime, 0, 0, 0, entry.info.attributes};
+    uint8_t block[MAX_HEADER_BLOCK];
+    int headerSize = EntryHeaderBlock(block, e);
+    if (!OutputBytes(a->out, block, headerSize) ||
+        !OutputBytes(a->out, entry.bytes.data(), (int)entry.bytes.size())) {
+        SetWriteError(a, error);
+    } else if (CompleteEntry(a, entryStart, e, entry.data, entry.methodUsed, f.sourcePath, added, error)) {
+        std::vector<uint8_t>().swap(entry.bytes);
+        return true;
+    }
+    RewindOutput(a->out, entryStart);
+    return false;
+}
+
+}  // namespace
+
+bool AddFilesToArchive(ArchiveWriter* a, const FileToAdd* files, int count, int method, int threads,
+                       AddedEntry* added, int* failed, char* error)
+{
+    if (threads <= 1 || count <= 1) {
+        for (int i = 0; i < count; ++i) {
+            if (!AddFileToArchive(a, files[i].sourcePath, files[i].name, files[i].text, method,
+                                  added != nullptr ? &added[i] : nullptr, error)) {
+                *failed = i;
+                return false;
+            }
+        }
+        return true;
+    }
+    // The helpers' CRC-32 needs its tables made before they start.
+    BuildCrcTable();
+    Batch b;
+    b.archive = a;
+    b.files = files;
+    b.count = count;
+    b.method = method;
+    b.coded.resize((size_t)count);
+    b.ahead = threads * FILES_AHEAD_PER_THREAD;
+    std::vector<std::thread> helpers;
+    try {
+        helpers.reserve((size_t)threads);
+        for (int t = 0; t < threads; ++t)
+            helpers.emplace_back(RunHelper, std::ref(b));
+    } catch (const std::exception&) {
+        // Fewer helpers than asked for: those that started do the work.
+    }
+    if (helpers.empty())
+        return AddFilesToArchive(a, files, count, method, 1, added, failed, error);
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) {
+        CodedEntry& entry = b.coded[(size_t)i];
+        {
+            std::unique_lock<std::mutex> hold(b.lock);
+            b.changed.wait(hold, [&] { return entry.done; });
+        }
+        AddedEntry* into = added != nullptr ? &added[i] : nullptr;
+        if (entry.failed) {
+            snprintf(error, WRITER_ERROR_SIZE, "%s", entry.error.c_str());
+            ok = false;
+        } else if (entry.inTurn) {
+            ok = AddFileToArchive(a, files[i].sourcePath, files[i].name, files[i].text, method, into, error);
+        } else {
+            ok = AddCodedEntry(a, files[i], entry, into, error);
+        }
+        if (!ok)
+            *failed = i;
+        std::lock_guard<std::mutex> hold(b.lock);
+        b.added = i + 1;
+        b.stopping = !ok;
+        b.changed.notify_all();
+    }
+    {
+        std::lock_guard<std::mutex> hold(b.lock);
+        b.stopping = true;
+        b.changed.notify_all();
+    }
+    for (std::thread& t : helpers)
+        t.join();
+    return ok;
 }
 
 int64_t FinishArchive(ArchiveWriter* a, char* error)

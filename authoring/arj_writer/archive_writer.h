@@ -32,6 +32,22 @@ struct AddedEntry {
 bool AddFileToArchive(ArchiveWriter* archive, const char* sourcePath, const char* name, bool text,
                       int method, AddedEntry* added, char* error);
 
+// A file for AddFilesToArchive.
+struct FileToAdd {
+    const char* sourcePath;
+    const char* name;
+    bool text;
+};
+
+// Adds the files in order, as AddFileToArchive would one by one, with the
+// same bytes; `threads` helper threads code the files of up to 4 MB ahead
+// of their turn, a few files ahead each, keeping their data in memory until
+// it comes (larger files are coded in their turn). Fills added[i] when
+// added is not null. On failure, *failed is the index of the file that the
+// error names; the files before it are in the archive.
+bool AddFilesToArchive(ArchiveWriter* archive, const FileToAdd* files, int count, int method,
+                       int threads, AddedEntry* added, int* failed, char* error);
+
 // The size the archive would have if it were finished now.
 int64_t ArchiveSize(const ArchiveWriter* archive);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "authoring/arj_writer/archive_writer.h"
 
@@ -195,19 +196,24 @@ bool BuildArchive(const BuildRequest& r, FILE* out, BuildSummary* summary, std::
         *error = text;
         return false;
     }
+    std::vector<FileToAdd> files;
+    for (const Source& s : c.sources)
+        files.push_back(FileToAdd{s.path.c_str(), s.name.c_str(), IsText(r, s.name)});
+    std::vector<AddedEntry> added(files.size());
+    int failed = 0;
+    int threads = r.threads > 0 ? r.threads : (int)std::thread::hardware_concurrency();
+    if (!AddFilesToArchive(a, files.data(), (int)files.size(), r.method, threads, added.data(), &failed,
+                           text)) {
+        DiscardArchive(a);
+        *error = text;
+        return false;
+    }
     int64_t original = 0;
-    for (const Source& s : c.sources) {
-        bool isText = IsText(r, s.name);
-        AddedEntry added;
-        if (!AddFileToArchive(a, s.path.c_str(), s.name.c_str(), isText, r.method, &added, text)) {
-            DiscardArchive(a);
-            *error = text;
-            return false;
-        }
-        original += added.originalSize;
+    for (size_t i = 0; i < files.size(); ++i) {
+        original += added[i].originalSize;
         if (out != nullptr)
-            fprintf(out, "%s  method %d  type %d  size %lld  packed %lld\n", s.name.c_str(), added.method,
-                    isText ? 1 : 0, (long long)added.originalSize, (long long)added.compressedSize);
+            fprintf(out, "%s  method %d  type %d  size %lld  packed %lld\n", files[i].name, added[i].method,
+                    files[i].text ? 1 : 0, (long long)added[i].originalSize, (long long)added[i].compressedSize);
     }
     int64_t size = FinishArchive(a, text);
     if (size < 0) {

@@ -11,6 +11,7 @@ struct BuildRequest {
     std::vector<std::string> textGlobs;  // entries matching one of these are text entries
     int method = 1;
     uint32_t headerTime = 0;             // MS-DOS time of the main header; 0: the newest entry's
+    int threads = 0;                     // files coded at once, 0: one per processor (same bytes either way)
 };
 
 // What BuildArchive made.

@@ -16,7 +16,7 @@
 #endif
 
 // Handles are the file descriptors.
-static char lastError[128];
+static thread_local char lastError[128];
 
 static void NoteError()
 {

@@ -1,7 +1,8 @@
 // The archive writer against the installer's own reader: Huffman blocks in
 // every form the reader knows, method 4's codes at their boundaries, code
 // lengths within 16 bits, names the installer refuses, and archives that
-// stay whole when an entry fails.
+// stay whole when an entry fails, whether files are coded ahead on helper
+// threads or one by one.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -303,6 +304,66 @@ TEST_F(WriterTest, FailedEntriesLeaveTheArchiveWholeAndDiscardLeavesNothing)
     EXPECT_TRUE(AddFileToArchive(a, good.c_str(), "a.bin", false, 1, nullptr, error));
     DiscardArchive(a);
     EXPECT_EQ(system(("test -z \"$(ls -A '" + dir + "' | grep -v good.bin)\"").c_str()), 0);
+}
+
+// Helper threads change nothing in the archive: the same bytes at every
+// method, a file too large to be coded ahead included; a file that fails
+// stops the batch there with the files before it in a whole archive.
+TEST_F(WriterTest, FilesCodedAheadGiveTheSameArchive)
+{
+    std::mt19937 random(7);
+    std::vector<std::string> paths;
+    Bytes text;
+    while (text.size() < 40000)
+        text.push_back((uint8_t)"the quick brown fox \r\n"[random() % 22]);
+    Bytes noise(9000);
+    for (uint8_t& b : noise)
+        b = (uint8_t)random();
+    Bytes large(5 << 20);
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = (uint8_t)(i % 251 < 100 ? random() % 4 : i);
+    paths.push_back(WriteFile("text", text));
+    paths.push_back(WriteFile("empty", Bytes()));
+    paths.push_back(WriteFile("noise", noise));
+    paths.push_back(WriteFile("large", large));
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(WriteFile("small" + std::to_string(i), Bytes(text.begin() + i * 999, text.end())));
+    std::vector<FileToAdd> files;
+    for (const std::string& p : paths)
+        files.push_back(FileToAdd{p.c_str(), p.c_str() + dir.size() + 1, p.find("text") != std::string::npos});
+    char error[WRITER_ERROR_SIZE];
+    for (int method = 0; method <= 4; ++method) {
+        Bytes archives[2];
+        for (int threads : {1, 3}) {
+            std::string path = dir + "/" + std::to_string(threads);
+            mkdir(path.c_str(), 0755);
+            path += "/OUT.ARJ";
+            ArchiveWriter* a = OpenArchiveForWriting(path.c_str(), 0, error);
+            ASSERT_NE(a, nullptr) << error;
+            std::vector<AddedEntry> added(files.size());
+            int failed = -1;
+            ASSERT_TRUE(AddFilesToArchive(a, files.data(), (int)files.size(), method, threads, added.data(),
+                                          &failed, error)) << error;
+            ASSERT_GT(FinishArchive(a, error), 0) << error;
+            EXPECT_EQ(added[3].originalSize, (int64_t)large.size());
+            archives[threads / 3] = ReadFile(path);
+        }
+        EXPECT_TRUE(archives[0] == archives[1]) << "method " << method;
+        EXPECT_TRUE(ArchiveIsWhole(dir + "/3/OUT.ARJ")) << "method " << method;
+    }
+    std::string missing = dir + "/missing";
+    files[5].sourcePath = missing.c_str();
+    std::string path = dir + "/F.ARJ";
+    ArchiveWriter* a = OpenArchiveForWriting(path.c_str(), 0, error);
+    ASSERT_NE(a, nullptr) << error;
+    int failed = -1;
+    EXPECT_FALSE(AddFilesToArchive(a, files.data(), (int)files.size(), 2, 3, nullptr, &failed, error));
+    EXPECT_EQ(failed, 5);
+    EXPECT_NE(strstr(error, "/missing"), nullptr) << error;
+    ASSERT_GT(FinishArchive(a, error), 0) << error;
+    FILE* sink = fopen("/dev/null", "w");
+    EXPECT_TRUE(RunArchiveTool(path.c_str(), nullptr, sink));
+    fclose(sink);
 }
 
 }  // namespace

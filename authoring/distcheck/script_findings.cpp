@@ -83,8 +83,12 @@ size_t Edits(const std::string& a, const std::string& b)
 
 bool IsNear(const std::string& written, const std::string& wanted)
 {
-    // Long names only: short ones are all near each other.
-    return wanted.size() > NEAR_MISS_EDITS * 2 && Edits(written, wanted) <= NEAR_MISS_EDITS;
+    // Long names only: short ones are all near each other. Names whose
+    // lengths differ more than the edits allowed are not compared at all.
+    size_t longer = std::max(written.size(), wanted.size());
+    size_t shorter = std::min(written.size(), wanted.size());
+    return wanted.size() > NEAR_MISS_EDITS * 2 && longer - shorter <= NEAR_MISS_EDITS &&
+           Edits(written, wanted) <= NEAR_MISS_EDITS;
 }
 
 bool IsComment(const ProfileKey& k)

@@ -39,15 +39,13 @@ std::string Report(const uint8_t* data, size_t size)
     FILE* script = fopen((disk1 + "/install.ini").c_str(), "wb");
     fwrite(data, 1, size, script);
     fclose(script);
-    FILE* out = tmpfile();
+    char* report = nullptr;
+    size_t length = 0;
+    FILE* out = open_memstream(&report, &length);
     int code = RunDistcheck({disk1, disk2}, false, out);
-    std::string text = std::to_string(code) + "\n";
-    rewind(out);
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, out)) > 0)
-        text.append(buffer, n);
     fclose(out);
+    std::string text = std::to_string(code) + "\n" + std::string(report, length);
+    free(report);
     return text;
 }
 

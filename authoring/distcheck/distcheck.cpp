@@ -401,11 +401,11 @@ static bool LoadScript(const std::string& diskette, Report& report)
             LoadProfileFile(scriptHost, &report.profile);
     }
     const ShownMessage& m = LoaderMessage();
-    if (!loaded && m.text == NOT_FOUND_MESSAGE) {
+    bool notFound = !loaded && m.text == NOT_FOUND_MESSAGE;
+    if (notFound)
         report.Line(1, "no install.ini in " + diskette);
-    }
     int refusedLine = 0;
-    if (!loaded && m.text != NOT_FOUND_MESSAGE && !LoaderReads().empty()) {
+    if (!loaded && !notFound && !LoaderReads().empty()) {
         const ProfileRead& r = LoaderReads().back();
         int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
         std::string text = "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " + DescribeRule(r);
@@ -418,7 +418,7 @@ static bool LoadScript(const std::string& diskette, Report& report)
         report.Line(line, text);
         refusedLine = line;
     }
-    if (m.text != NOT_FOUND_MESSAGE) {
+    if (!notFound) {
         for (const ScriptFinding& w : ScriptWarnings(report.profile, LoaderReads(), loaded)) {
             if (w.line != refusedLine)  // that line has been named already
                 report.Line(w.line, w.text);

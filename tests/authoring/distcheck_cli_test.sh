@@ -98,10 +98,12 @@ expect_line "install.ini:1: warning: Stray stands above the first section"
 fresh
 sed -i -e 's/^DefPrgSpd=2/DefPrgSpd=9/' -e 's/^DefIcoGrp=Tarvo Notes/DefIcoGrp=Tarvo Notes ; the group/' \
     -e 's/^ArcRExs_03=0/ArcRExs_03=0\r\nArcRExs_03=2\r\nArcSzie_03=2/' "$work/d/disk1/install.ini"
+printf '[Check Boxes]\r\nBoxText_03=Extras\r\n' >>"$work/d/disk1/install.ini"
 out=$("$distcheck" "$work/d/disk1" "$work/d/disk2") || fail "warnings made it exit $?"
 expect_line "install.ini:101: warning: DefPrgSpd = \"9\" is ignored by the installer (0 to 4); the speed level stays 2"
 expect_line "install.ini:56: warning: DefIcoGrp = \"Tarvo Notes ; the group\": the installer takes the ';'"
 expect_line "install.ini:48: warning: ArcRExs_03 given again in [Archive Files] (first on line 47)"
+expect_line "install.ini:102: warning: [Check Boxes] given again (first on line 17); the installer reads only the first"
 expect_line "install.ini:49: warning: the installer never reads ArcSzie_03 (not a key of [Archive Files]; did you mean"
 
 # Saved as UTF-16 and as UTF-8 with a mark, with spaces inside a header: the

@@ -17,8 +17,15 @@
 
 namespace {
 
+std::string workDir;
 std::string disk1;
 std::string disk2;
+
+void RemoveWorkDir()
+{
+    if (system(("rm -rf '" + workDir + "'").c_str()) != 0)
+        fprintf(stderr, "script_fuzz: %s left behind\n", workDir.c_str());
+}
 
 void CopyFile(const std::string& from, const std::string& to)
 {
@@ -56,10 +63,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     char pattern[] = "/tmp/script-fuzz-XXXXXX";
     if (mkdtemp(pattern) == nullptr)
         abort();
-    disk1 = std::string(pattern) + "/disk1";
-    disk2 = std::string(pattern) + "/disk2";
+    workDir = pattern;
+    disk1 = workDir + "/disk1";
+    disk2 = workDir + "/disk2";
     if (system(("mkdir -p " + disk1 + " " + disk2).c_str()) != 0)
         abort();
+    atexit(RemoveWorkDir);
     const std::string sample = SAMPLE_DIR;
     for (const char* name : {"BASE.ARJ", "DOCS.ARJ", "Install.Pic"})
         CopyFile(sample + "/disk1/" + name, disk1 + "/" + name);

@@ -6,6 +6,7 @@
 #include "authoring/arjx/host_files.h"
 #include "authoring/distcheck/native_platform.h"
 #include "authoring/distcheck/profile_reader.h"
+#include "authoring/distcheck/script_findings.h"
 #include "install/archive/arj_reader.h"
 #include "install/script/install_script.h"
 #include "install/script/path_checks.h"
@@ -251,6 +252,34 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The rule that an entry's name breaks, with the part that breaks it (the
+// installer refuses the first fault it meets, in this order).
+std::string UnsafeNameRule(const char* name)
+{
+    if (name[0] == '\\' || name[0] == '/')
+        return "it starts with a separator, so it would be written from the drive's root";
+    if (name[0] != '\0' && name[1] == ':')
+        return "it starts with the drive " + std::string(name, 2) + ", outside the destination";
+    const char* part = name;
+    for (const char* q = name;; ++q) {
+        if (*q == '\\' || *q == '/' || *q == '\0') {
+            std::string text(part, static_cast<size_t>(q - part));
+            if (text == "..")
+                return "a part \"..\" would climb out of the destination";
+            if (q > part && (q[-1] == '.' || q[-1] == ' '))
+                return "a part \"" + text + "\" ends in a " + (q[-1] == '.' ? "dot" : "space") +
+                       ", which Windows drops";
+            if (FindEntryNameFault(text.c_str()) == ENTRY_NAME_DEVICE)
+                return "a part \"" + text + "\" names the device " +
+                       text.substr(0, text.find_first_of(". ")) + "; the file would be written to it";
+            if (*q == '\0')
+                break;
+            part = q + 1;
+        }
+    }
+    return EntryNameFaultText(FindEntryNameFault(name));
+}
+
 void TestArchive(ArchiveCheck& a, const std::string& archiveName)
 {
     std::string lower = Lower(archiveName);
@@ -284,7 +313,7 @@ void TestArchive(ArchiveCheck& a, const std::string& archiveName)
         const EntryHeaderRecord e = EntryHeader;
         bool ok = true;
         if (fault != ENTRY_NAME_SAFE) {
-            a.problems.push_back("entry " + Quoted(name) + ": unsafe name (" + EntryNameFaultText(fault) + ")");
+            a.problems.push_back("entry " + Quoted(name) + ": unsafe name (" + UnsafeNameRule(name) + ")");
             if (a.verdict.empty())
                 a.verdict = readError;
             ok = false;
@@ -365,18 +394,38 @@ static bool LoadScript(const std::string& diskette, Report& report)
     std::string scriptHost;
     if (InstallScript.scriptPath[0] != '\0' && HostPathOf(InstallScript.scriptPath, &scriptHost)) {
         report.scriptFile = scriptHost;
-        LoadProfileFile(scriptHost, &report.profile);
+        // The file as the loader read it, parsed once.
+        if (ScriptProfile() != nullptr)
+            report.profile = *ScriptProfile();
+        else
+            LoadProfileFile(scriptHost, &report.profile);
+    }
+    const ShownMessage& m = LoaderMessage();
+    bool notFound = !loaded && m.text == NOT_FOUND_MESSAGE;
+    if (notFound)
+        report.Line(1, "no install.ini in " + diskette);
+    int refusedLine = 0;
+    if (!loaded && !notFound && !LoaderReads().empty()) {
+        const ProfileRead& r = LoaderReads().back();
+        int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
+        std::string text = "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " + DescribeRule(r);
+        // A missing key: the line that most likely meant it.
+        ScriptFinding nearMiss;
+        if (r.line == 0 && FindNearMiss(report.profile, r.section, r.key, &nearMiss)) {
+            line = nearMiss.line;
+            text += "; " + nearMiss.text;
+        }
+        report.Line(line, text);
+        refusedLine = line;
+    }
+    if (!notFound) {
+        for (const ScriptFinding& w : ScriptWarnings(report.profile, LoaderReads(), loaded)) {
+            if (w.line != refusedLine)  // that line has been named already
+                report.Line(w.line, w.text);
+        }
     }
     if (loaded)
         return true;
-    const ShownMessage& m = LoaderMessage();
-    if (m.text == NOT_FOUND_MESSAGE) {
-        report.Line(1, "no install.ini in " + diskette);
-    } else if (!LoaderReads().empty()) {
-        const ProfileRead& r = LoaderReads().back();
-        int line = r.line != 0 ? r.line : report.SectionLine(r.section.c_str());
-        report.Line(line, "[" + r.section + "] " + r.key + " = " + Quoted(r.value) + ": " + DescribeRule(r));
-    }
     fprintf(report.out, "install.exe would refuse the script: caption %s, message %s, icon %s\n",
             Quoted(m.caption).c_str(), Quoted(m.text).c_str(),
             m.icon == SCRIPT_ICON_STOP ? "stop" : "exclamation");
@@ -449,9 +498,17 @@ int RunDistcheck(const std::vector<std::string>& diskettes, bool quiet, FILE* ou
         std::string head = std::string(key) + " " + e.name;
         if (a.diskette == -1) {
             failed = true;
+            // Where the platform looks: the source directory parsed on each
+            // diskette, inside it.
             std::string looked;
-            for (const std::string& d : diskettes)
-                looked += (looked.empty() ? "" : ", ") + d + "/" + below;
+            for (size_t d = 0; d < diskettes.size(); ++d) {
+                std::string host;
+                SetDisketteDirectory(diskettes[d]);
+                if (!HostPathOf(std::string("A:\\") + below, &host))
+                    host = diskettes[d] + "/" + below + " (missing)";
+                looked += (looked.empty() ? "" : ", ") + host;
+            }
+            SetDisketteDirectory(diskettes[0]);
             report.Line(line, head + ": error: missing, not on any diskette (looked in " + looked + ")");
             if (firstFault == -1)
                 verdict = std::string("asks for another diskette until cancelled: ") + Quoted(TERMINATED_TEXT);

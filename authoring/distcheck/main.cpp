@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "authoring/distcheck/distcheck.h"
@@ -26,6 +27,20 @@ int main(int argc, char** argv)
     if (usageError || diskettes.empty()) {
         fprintf(stderr, "usage: distcheck [--quiet] DISKETTE1 [DISKETTE2 ...]\n");
         return 2;
+    }
+    // Each argument is a diskette's directory; name the one that is not.
+    for (const std::string& d : diskettes) {
+        struct stat st;
+        const char* fault = nullptr;
+        if (stat(d.c_str(), &st) != 0)
+            fault = "no such directory";
+        else if (!S_ISDIR(st.st_mode))
+            fault = "not a directory (give the diskette's directory, the one that holds install.ini or archives)";
+        if (fault != nullptr) {
+            fprintf(stderr, "distcheck: %s: %s\nusage: distcheck [--quiet] DISKETTE1 [DISKETTE2 ...]\n", d.c_str(),
+                    fault);
+            return 2;
+        }
     }
     // Nothing waits for messages here: the largest pieces are the fastest.
     SetTransferSizes(SPEED_LEVEL_COUNT - 1);

@@ -21,6 +21,11 @@ const char EXISTING_DRIVES[] = "ABC";
 std::string disketteDir = ".";
 std::vector<ProfileRead> reads;
 ShownMessage message;
+// The script as read once per check: the platform path it was read from
+// ("" when none) and its parse.
+std::string cachedPath;
+bool cachedReadable = false;
+ProfileFile cachedProfile;
 
 char UpperAscii(char c)
 {
@@ -32,7 +37,8 @@ bool StartsWithDrive(const std::string& path, char drive)
     return path.size() >= 3 && UpperAscii(path[0]) == drive && path[1] == ':' && path[2] == '\\';
 }
 
-// The entry of a host directory whose name equals name without case.
+// The entry of a host directory whose name equals name without case; never
+// "." or "..", so that a lookup stays inside the directory.
 bool FindEntry(const std::string& dir, const std::string& name, std::string* found)
 {
     DIR* d = opendir(dir.c_str());
@@ -40,6 +46,8 @@ bool FindEntry(const std::string& dir, const std::string& name, std::string* fou
         return false;
     bool ok = false;
     while (struct dirent* e = readdir(d)) {
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0)
+            continue;
         if (strcasecmp(e->d_name, name.c_str()) == 0) {
             *found = e->d_name;
             ok = true;
@@ -121,6 +129,7 @@ void CollapsePath(std::string& path, size_t mark)
 void SetDisketteDirectory(const std::string& hostDir)
 {
     disketteDir = hostDir;
+    cachedPath.clear();
 }
 
 std::string PathBelowRoot(const std::string& path)
@@ -132,23 +141,46 @@ bool HostPathOf(const std::string& path, std::string* hostPath)
 {
     if (!StartsWithDrive(path, 'A'))
         return false;
-    std::string host = disketteDir;
+    // The platform's open parses the path first: "." and ".." parts go,
+    // and so do the dots and spaces that end it ("BASE.ARJ." opens
+    // BASE.ARJ). A ".." that the parse leaves (from "A:\...\") stays at
+    // the root, as on the platform: the drive's root is the diskette
+    // directory and nothing above it is ever read.
+    std::string full = path;
+    CollapsePath(full, 3);
+    std::vector<std::string> found;
     size_t at = 3;
-    while (at < path.size()) {
-        size_t end = path.find('\\', at);
+    while (at < full.size()) {
+        size_t end = full.find('\\', at);
         if (end == std::string::npos)
-            end = path.size();
-        std::string part = path.substr(at, end - at);
+            end = full.size();
+        std::string part = full.substr(at, end - at);
         at = end + 1;
-        if (part.empty())
+        if (part.empty() || part == ".")
             continue;
-        std::string found;
-        if (!FindEntry(host, part, &found))
+        if (part == "..") {
+            if (!found.empty())
+                found.pop_back();
+            continue;
+        }
+        std::string dir = disketteDir;
+        for (const std::string& f : found)
+            dir += "/" + f;
+        std::string entry;
+        if (!FindEntry(dir, part, &entry))
             return false;
-        host += "/" + found;
+        found.push_back(entry);
     }
+    std::string host = disketteDir;
+    for (const std::string& f : found)
+        host += "/" + f;
     *hostPath = host;
     return true;
+}
+
+const ProfileFile* ScriptProfile()
+{
+    return cachedPath.empty() || !cachedReadable ? nullptr : &cachedProfile;
 }
 
 const std::vector<ProfileRead>& LoaderReads()
@@ -163,6 +195,7 @@ const ShownMessage& LoaderMessage()
 
 void ClearLoaderRecord()
 {
+    cachedPath.clear();
     reads.clear();
     message = ShownMessage{false, "", "", SCRIPT_ICON_STOP};
 }
@@ -174,10 +207,15 @@ void ReadProfileString(const char* section, const char* key, char* value, int si
 {
     value[0] = '\0';
     int line = 0;
-    std::string host;
-    ProfileFile file;
-    if (HostPathOf(path, &host) && LoadProfileFile(host, &file))
-        line = GetProfileValue(file, section, key, value, size);
+    // Read and indexed once per check, as the platform's profile cache does.
+    if (cachedPath != path) {
+        std::string host;
+        cachedPath = path;
+        cachedProfile = ProfileFile{};
+        cachedReadable = HostPathOf(path, &host) && LoadProfileFile(host, &cachedProfile);
+    }
+    if (cachedReadable)
+        line = GetProfileValue(cachedProfile, section, key, value, size);
     reads.push_back(ProfileRead{section, key, value, line});
 }
 

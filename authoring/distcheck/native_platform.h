@@ -4,8 +4,9 @@
 // lie in its root, which is also the current directory; C:\WINDOWS and
 // C:\WINDOWS\SYSTEM are the Windows and system directories; drives A:, B:
 // and C: exist. Paths are parsed as the platform parses them. Profile reads
-// go through the native profile reader and are recorded, so that a failed
-// load can be traced to the key it read last.
+// go through the native profile reader, which reads the script once per
+// check, and are recorded, so that a failed load can be traced to the key
+// it read last.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,9 +32,16 @@ struct ShownMessage {
 // The host directory that drive A: stands for.
 void SetDisketteDirectory(const std::string& hostDir);
 
-// The host path of a path on drive A: (names matched without case, as on
-// the platform's file systems); false when it lies elsewhere or is missing.
+// The host path of a path on drive A: as the platform opens it (parsed, then
+// names matched without case, as on the platform's file systems), never
+// outside the diskette directory; false when it lies elsewhere or is
+// missing.
 bool HostPathOf(const std::string& path, std::string* hostPath);
+
+// The script file that the loader's profile reads parsed, or null when none
+// was read (cleared by ClearLoaderRecord and SetDisketteDirectory).
+struct ProfileFile;
+const ProfileFile* ScriptProfile();
 
 // Drive-root-relative part of a qualified path ("A:\DATA\" gives "DATA\").
 std::string PathBelowRoot(const std::string& path);

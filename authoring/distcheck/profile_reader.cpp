@@ -1,5 +1,7 @@
 #include "authoring/distcheck/profile_reader.h"
 
+#include "authoring/distcheck/profile_text.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -17,17 +19,6 @@ bool IsProfileSpace(unsigned char c)
 char LowerAscii(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 std::string Trimmed(const char* text)
@@ -69,56 +60,95 @@ static bool NextLine(const std::string& bytes, size_t* at, int* line, size_t* st
     return true;
 }
 
-// A UTF-8 mark is skipped; the text is otherwise taken byte for byte.
+// Where the text of the raw bytes starts: after a UTF-8 mark; npos for
+// UTF-16, whose bytes are not edited in place.
 static size_t TextStart(const std::string& bytes)
 {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                              (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        return std::string::npos;
     return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+// A name as the platform compares it: up to a zero byte; unmatchable when
+// one of its characters has no exact ANSI byte.
+static std::string NameUpToZero(const std::string& text, size_t start, size_t end,
+                                const std::vector<bool>& lossy, bool* matchable)
+{
+    std::string name = text.substr(start, end - start);
+    name.resize(strlen(name.c_str()));
+    *matchable = true;
+    for (size_t i = start; i < start + name.size(); ++i) {
+        if (lossy[i])
+            *matchable = false;
+    }
+    return name;
+}
+
+static void AddSection(ProfileFile& file, const std::string& name, int line, bool matchable)
+{
+    file.sections.push_back(ProfileSection{name, line, {}, matchable, {}});
+    if (matchable)
+        file.sectionIndex.emplace(LowerName(name), file.sections.size() - 1);
 }
 
 ProfileFile ParseProfile(const std::string& bytes)
 {
+    std::string text;
+    std::vector<bool> lossy;
+    ProfileTextOf(bytes, &text, &lossy);
     ProfileFile file;
-    file.sections.push_back(ProfileSection{"", 0, {}});
-    size_t at = TextStart(bytes);
+    AddSection(file, "", 0, true);
+    size_t at = 0;
     int line = 1;
     for (;;) {
         int lineOfText = line;
         size_t start;
         size_t end;
-        if (!NextLine(bytes, &at, &line, &start, &end))
+        if (!NextLine(text, &at, &line, &start, &end))
             break;
         if (start >= end)
             continue;
-        std::string text = bytes.substr(start, end - start);
-        // Text after an embedded zero is invisible to the platform's strings.
-        text = text.c_str();
-        if (text.empty())
-            continue;
-        if (text[0] == '[') {
-            size_t close = text.rfind(']');
-            if (close != std::string::npos) {
-                file.sections.push_back(ProfileSection{text.substr(1, close - 1), lineOfText, {}});
+        if (text[start] == '[') {
+            size_t close = text.rfind(']', end - 1);
+            if (close != std::string::npos && close > start) {
+                size_t nameStart = start + 1;
+                size_t nameEnd = close;
+                while (nameStart < nameEnd && IsProfileSpace(static_cast<unsigned char>(text[nameStart])))
+                    ++nameStart;
+                while (nameEnd > nameStart && IsProfileSpace(static_cast<unsigned char>(text[nameEnd - 1])))
+                    --nameEnd;
+                bool matchable;
+                std::string name = NameUpToZero(text, nameStart, nameEnd, lossy, &matchable);
+                AddSection(file, name, lineOfText, matchable);
                 continue;
             }
         }
-        ProfileKey key{text, false, "", lineOfText};
-        size_t equals = text.find('=');
-        if (equals != std::string::npos) {
+        ProfileKey key{"", false, "", lineOfText, true};
+        size_t equals = text.find('=', start);
+        if (equals < end) {
             size_t nameEnd = equals;
-            while (nameEnd > 0 && IsProfileSpace(static_cast<unsigned char>(text[nameEnd - 1])))
+            while (nameEnd > start && IsProfileSpace(static_cast<unsigned char>(text[nameEnd - 1])))
                 --nameEnd;
             size_t valueStart = equals + 1;
-            while (valueStart < text.size() &&
-                   IsProfileSpace(static_cast<unsigned char>(text[valueStart])))
+            while (valueStart < end && IsProfileSpace(static_cast<unsigned char>(text[valueStart])))
                 ++valueStart;
-            key.name = text.substr(0, nameEnd);
+            key.name = NameUpToZero(text, start, nameEnd, lossy, &key.matchable);
             key.hasValue = true;
-            key.value = text.substr(valueStart);
+            key.value = text.substr(valueStart, end - valueStart);
+            // Text after a zero byte is invisible to the platform's strings.
+            key.value.resize(strlen(key.value.c_str()));
+        } else {
+            key.name = NameUpToZero(text, start, end, lossy, &key.matchable);
         }
-        std::vector<ProfileKey>& keys = file.sections.back().keys;
+        ProfileSection& section = file.sections.back();
+        std::vector<ProfileKey>& keys = section.keys;
         // Runs of lines with neither name nor value keep only the first.
-        if (!key.name.empty() || keys.empty() || !keys.back().name.empty())
+        if (!key.name.empty() || keys.empty() || !keys.back().name.empty()) {
             keys.push_back(key);
+            if (key.matchable)
+                section.keyIndex.emplace(LowerName(key.name), keys.size() - 1);
+        }
     }
     return file;
 }
@@ -134,20 +164,23 @@ bool LoadProfileFile(const std::string& hostPath, ProfileFile* file)
     return true;
 }
 
+std::string LowerName(const std::string& name)
+{
+    std::string lower = name;
+    for (char& c : lower)
+        c = LowerAscii(c);
+    return lower;
+}
+
 const ProfileKey* FindProfileKey(const ProfileFile& file, const char* section, const char* key)
 {
-    std::string sectionName = Trimmed(section);
-    std::string keyName = Trimmed(key);
-    for (const ProfileSection& s : file.sections) {
-        if (!SameName(s.name, sectionName))
-            continue;
-        for (const ProfileKey& k : s.keys) {
-            if (SameName(k.name, keyName))
-                return &k;
-        }
-        return nullptr;  // only the first section of the name is searched
-    }
-    return nullptr;
+    auto s = file.sectionIndex.find(LowerName(Trimmed(section)));
+    if (s == file.sectionIndex.end())
+        return nullptr;
+    // Only the first section of the name is searched.
+    const ProfileSection& found = file.sections[s->second];
+    auto k = found.keyIndex.find(LowerName(Trimmed(key)));
+    return k == found.keyIndex.end() ? nullptr : &found.keys[k->second];
 }
 
 int GetProfileValue(const ProfileFile& file, const char* section, const char* key, char* value,
@@ -175,9 +208,45 @@ int GetProfileValue(const ProfileFile& file, const char* section, const char* ke
     return found->line;
 }
 
+int GetProfileInt(const ProfileFile& file, const char* section, const char* key, int fallback)
+{
+    // The platform reads the value into 30 characters first.
+    char value[30];
+    GetProfileValue(file, section, key, value, sizeof(value));
+    if (value[0] == '\0')
+        return fallback;
+    const char* p = value;
+    while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ')
+        ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    unsigned base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'o' || p[1] == 'b')) {
+        base = p[1] == 'x' ? 16 : p[1] == 'o' ? 8 : 2;
+        p += 2;
+    }
+    uint32_t total = 0;
+    for (; *p != '\0'; ++p) {
+        unsigned digit;
+        if (*p >= '0' && *p <= '9')
+            digit = static_cast<unsigned>(*p - '0');
+        else if (LowerAscii(*p) >= 'a' && LowerAscii(*p) <= 'z')
+            digit = static_cast<unsigned>(LowerAscii(*p) - 'a' + 10);
+        else
+            break;
+        if (digit >= base)
+            break;
+        total = total * base + digit;
+    }
+    return static_cast<int>(negative ? 0u - total : total);
+}
+
 bool ReplaceValueOnLine(std::string* bytes, int line, const std::string& value)
 {
     size_t at = TextStart(*bytes);
+    if (at == std::string::npos)
+        return false;
     int current = 1;
     for (;;) {
         int lineOfText = current;

@@ -309,12 +309,15 @@ void SetWeights()
         long long kilobytes = std::max<long long>(1, (a.packed.archiveBytes + 1023) / 1024);
         if (kilobytes == a.oldWeight || a.sizeLine == 0)
             continue;
-        if (ReplaceValueOnLine(&scriptBytes, a.sizeLine, std::to_string(kilobytes))) {
-            char key[16];
-            snprintf(key, sizeof(key), "ArcSize_%02zu", i + 1);
+        char key[16];
+        snprintf(key, sizeof(key), "ArcSize_%02zu", i + 1);
+        if (ReplaceValueOnLine(&scriptBytes, a.sizeLine, std::to_string(kilobytes)))
             ScriptLine(a.sizeLine, std::string(key) + " " + std::to_string(a.oldWeight) + " -> " +
                                        std::to_string(kilobytes));
-        }
+        else
+            ScriptLine(a.sizeLine, std::string("warning: ") + key + " stays " + std::to_string(a.oldWeight) +
+                                       " (its archive's size in KB is " + std::to_string(kilobytes) +
+                                       "): distpack edits only ANSI and UTF-8 scripts");
     }
 }
 

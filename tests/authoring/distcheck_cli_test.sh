@@ -1,7 +1,9 @@
 #!/bin/sh
 # distcheck from the command line on the sample distribution and on faulty
-# variants of it: exit codes, --quiet, the key and line of a rejected value,
-# and the archive faults (missing, damaged data, unsafe entry name, a
+# variants of it: exit codes, --quiet, the key and line of a rejected value
+# and of its near miss, the warnings that leave the verdict, scripts saved
+# as UTF-16 or UTF-8, archive names and source paths as the platform opens
+# them, and the archive faults (missing, damaged data, unsafe entry name, a
 # progress weight far off), each reported with its name.
 # Usage: distcheck_cli_test.sh DISTCHECK SAMPLE_DIR WORKDIR
 distcheck=$1
@@ -67,8 +69,8 @@ open(path, "wb").write(data)
 PY
 out=$("$distcheck" "$work/d/disk1" "$work/d/disk2")
 [ $? = 1 ] || fail "unsafe entry name did not exit 1"
-expect_line "ArcFile_01 BASE.ARJ ($work/d/disk1/BASE.ARJ): error: entry \"..\\dme.txt\": unsafe name (a part"
-expect_line "error: entry \"AUX.nse.txt\": unsafe name (a device name"
+expect_line "ArcFile_01 BASE.ARJ ($work/d/disk1/BASE.ARJ): error: entry \"..\\dme.txt\": unsafe name (a part \"..\" would climb"
+expect_line "error: entry \"AUX.nse.txt\": unsafe name (a part \"AUX.nse.txt\" names the device AUX;"
 
 # A weight far off its archive's size.
 fresh
@@ -77,8 +79,59 @@ out=$("$distcheck" "$work/d/disk1" "$work/d/disk2") || fail "weights alone made 
 expect_line "install.ini:31: ArcSize_01 = 400:"
 expect_line "warning: the bars will jump"
 
+# Near misses: a misspelt key, a misspelt section, a key above the first
+# section and one without '=', each named on its own line.
+fresh
+sed -i -e 's/^ArcDest_02=/ArcDset_02=/' -e 's/^ArcRExs_03=0/ArcRExs_03/' "$work/d/disk1/install.ini"
+out=$("$distcheck" "$work/d/disk1" "$work/d/disk2")
+[ $? = 1 ] || fail "misspelt key did not exit 1"
+expect_line "install.ini:37: [Archive Files] ArcDest_02 = \"\": missing; line 37 has ArcDset_02; did you mean ArcDest_02?"
+expect_line "install.ini:47: warning: no '=' on this line"
+fresh
+sed -i -e 's/^\[Check Boxes\]/[Check Box]/' -e '1i Stray=1\r' "$work/d/disk1/install.ini"
+out=$("$distcheck" "$work/d/disk1" "$work/d/disk2")
+expect_line "install.ini:18: [Check Boxes] ChckBoxNumber = \"\": missing; line 18 has [Check Box]; did you mean [Check Boxes]?"
+expect_line "install.ini:1: warning: Stray stands above the first section"
+
+# Warnings alone: a value the installer ignores, a ';' in a value, a key
+# given twice, a key it never reads. The verdict and exit code stay.
+fresh
+sed -i -e 's/^DefPrgSpd=2/DefPrgSpd=9/' -e 's/^DefIcoGrp=Tarvo Notes/DefIcoGrp=Tarvo Notes ; the group/' \
+    -e 's/^ArcRExs_03=0/ArcRExs_03=0\r\nArcRExs_03=2\r\nArcSzie_03=2/' "$work/d/disk1/install.ini"
+printf '[Check Boxes]\r\nBoxText_03=Extras\r\n' >>"$work/d/disk1/install.ini"
+out=$("$distcheck" "$work/d/disk1" "$work/d/disk2") || fail "warnings made it exit $?"
+expect_line "install.ini:101: warning: DefPrgSpd = \"9\" is ignored by the installer (0 to 4); the speed level stays 2"
+expect_line "install.ini:56: warning: DefIcoGrp = \"Tarvo Notes ; the group\": the installer takes the ';'"
+expect_line "install.ini:48: warning: ArcRExs_03 given again in [Archive Files] (first on line 47)"
+expect_line "install.ini:102: warning: [Check Boxes] given again (first on line 17); the installer reads only the first"
+expect_line "install.ini:49: warning: the installer never reads ArcSzie_03 (not a key of [Archive Files]; did you mean"
+
+# Saved as UTF-16 and as UTF-8 with a mark, with spaces inside a header: the
+# installer reads them, and so does distcheck.
+for code in UTF-16 UTF-8; do
+    fresh
+    sed -i 's/^\[General Info\]/[ General Info ]/' "$work/d/disk1/install.ini"
+    { [ $code = UTF-8 ] && printf '\357\273\277'; iconv -f CP1252 -t $code "$work/d/disk1/install.ini"; } >"$work/d/x.ini"
+    mv "$work/d/x.ini" "$work/d/disk1/install.ini"
+    out=$("$distcheck" "$work/d/disk1" "$work/d/disk2") || fail "$code script exited $?: $out"
+done
+
+# Archive names and source paths as the platform opens them: a trailing
+# dot, and "..." that leaves "A:\..\", which stays at the diskette's root.
+fresh
+sed -i -e 's/^ArcFile_01=BASE.ARJ/ArcFile_01="BASE.ARJ. "/' -e 's/^DefSrcDir=Ini_Dir/DefSrcDir=Ini_Dir...\\/' \
+    "$work/d/disk1/install.ini"
+out=$("$distcheck" "$work/d/disk1" "$work/d/disk2") || fail "trailing dot or '...' exited $?: $out"
+expect_line "ArcFile_01 BASE.ARJ.  on diskette 1"
+
 "$distcheck" >/dev/null 2>&1
 [ $? = 2 ] || fail "usage error did not exit 2"
+out=$("$distcheck" "$work/d/disk1" "$work/nosuch" 2>&1)
+[ $? = 2 ] || fail "a missing diskette directory did not exit 2"
+expect_line "distcheck: $work/nosuch: no such directory"
+out=$("$distcheck" "$work/d/disk1/install.ini" 2>&1)
+[ $? = 2 ] || fail "a file for a diskette did not exit 2"
+expect_line "install.ini: not a directory"
 
 [ $failures = 0 ] && echo "all distcheck checks passed"
 exit $failures

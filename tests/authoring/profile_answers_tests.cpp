@@ -26,6 +26,11 @@ TEST(ProfileAnswers, EveryQueryOfTheTable)
             WriteFileText(path, q.file);
             lastFile = q.file;
         }
+        if (q.integer) {
+            UINT number = GetPrivateProfileIntA(q.section.c_str(), q.key.c_str(), q.size, path.c_str());
+            EXPECT_EQ(std::to_string(static_cast<int>(number)), q.expected);
+            continue;
+        }
         std::vector<char> value(static_cast<size_t>(q.size) + 1, '\x7f');
         GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "", value.data(),
                                  static_cast<DWORD>(q.size), path.c_str());

@@ -146,12 +146,14 @@ std::vector<ProfileQuery> ReadProfileQueries(const std::string& tableText)
         if (line == "@file") {
             file.clear();
             newFile = true;
-        } else if (line.compare(0, 8, "@expect ") == 0) {
+        } else if (line.compare(0, 8, "@expect ") == 0 || line.compare(0, 12, "@expect-int ") == 0) {
             newFile = false;
-            // section | key | size | value
-            std::vector<std::string> f = SplitFields(line.substr(8));
+            // section | key | size or default | value
+            bool integer = line[7] == '-';
+            std::vector<std::string> f = SplitFields(line.substr(integer ? 12 : 8));
             queries.push_back(ProfileQuery{number, file, Unescape(f[0]), Unescape(f[1]),
-                                           atoi(f[2].c_str()), f.size() > 3 ? Unescape(f[3]) : ""});
+                                           atoi(f[2].c_str()), f.size() > 3 ? Unescape(f[3]) : "",
+                                           integer});
         } else if (newFile) {
             // A line ending in \c is written without its line break.
             if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\\c") == 0)

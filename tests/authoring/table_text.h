@@ -27,7 +27,8 @@ struct VerdictCase {
 std::vector<VerdictCase> ReadVerdictCases(const std::string& tableText);
 
 // One query of the profile table: a file's bytes and the value the
-// platform's GetPrivateProfileStringA gives with a buffer of size bytes.
+// platform's GetPrivateProfileStringA gives with a buffer of size bytes, or
+// (integer) what GetPrivateProfileIntA gives with size as its default.
 struct ProfileQuery {
     int tableLine;
     std::string file;
@@ -35,5 +36,6 @@ struct ProfileQuery {
     std::string key;
     int size;
     std::string expected;
+    bool integer;
 };
 std::vector<ProfileQuery> ReadProfileQueries(const std::string& tableText);

@@ -40,23 +40,6 @@ void Settle()
     PumpFor(120);
 }
 
-// Moves the cursor, lets any input that the move causes arrive, then hands
-// the mouse message to the window and waits until it has been handled.
-void MouseStep(HWND window, UINT message, int x, int y)
-{
-    // Setting the cursor where it already is may still bring a mouse move of
-    // its own, which would count as a drag.
-    POINT at;
-    if (!GetCursorPos(&at) || at.x != x || at.y != y) {
-        SetCursorPos(x, y);
-        Settle();
-    }
-    DWORD_PTR result;
-    SendMessageTimeoutA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, 0, SMTO_NORMAL, 5000,
-                        &result);
-    Settle();
-}
-
 void PostKey(HWND window, WPARAM key)
 {
     UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);

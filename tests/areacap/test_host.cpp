@@ -181,6 +181,21 @@ void PumpFor(DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
+void MouseStep(HWND window, UINT message, int x, int y)
+{
+    // Setting the cursor where it already is may still bring a mouse move of
+    // its own, which would count as a drag.
+    POINT at;
+    if (!GetCursorPos(&at) || at.x != x || at.y != y) {
+        SetCursorPos(x, y);
+        PumpFor(120);
+    }
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, 0, SMTO_NORMAL, 5000,
+                        &result);
+    PumpFor(120);
+}
+
 long WaitForExit(const PROCESS_INFORMATION &process, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

@@ -45,6 +45,9 @@ void EndAreacap(PROCESS_INFORMATION *process);
 // The text of a control of another program's window.
 std::string ControlText(HWND window, int id);
 
+// Moves the cursor, lets any input that the move causes arrive, then hands
+// the mouse message to the window and waits until it has been handled.
+void MouseStep(HWND window, UINT message, int x, int y);
 // Runs the calling thread's pending messages for about ms milliseconds.
 void PumpFor(DWORD ms);
 // Waits up to timeoutMs for a top-level window of the class to appear.

@@ -403,6 +403,13 @@ protected:
         return w;
     }
 
+    // Starts the pick mode with the cursor over the backdrop.
+    HWND StartPick()
+    {
+        SetCursorPos(150, 600);
+        return RunCommand(IDC_PICK_WINDOW, "HOOK:95");
+    }
+
     ::testing::AssertionResult StatusBecomes(const std::string &expected)
     {
         std::string status;
@@ -1251,8 +1258,7 @@ TEST_F(WithSampleHost, ShowsThePickedWindow)
     // Real input: SendInput mouse events while the pick window is foreground.
     HWND target = CreateTarget();
     ASSERT_TRUE(target != NULL);
-    SetCursorPos(150, 600);
-    HWND pick = RunCommand(IDC_PICK_WINDOW, "HOOK:95");
+    HWND pick = StartPick();
     ASSERT_TRUE(pick != NULL);
     EXPECT_TRUE(StatusBecomes("Click the window to pick (Esc cancels)."));
     SetForegroundWindow(pick);
@@ -1308,10 +1314,9 @@ TEST_F(WithSampleHost, ClosedDuringAModeItLeavesAreacapToEndNormally)
     GetWindowRect(target, &t);
     enum Ending { Capture, Esc, Pick };
     for (Ending ending : {Capture, Esc, Pick}) {
-        SetCursorPos(150, 600);
         if (!host)
             OpenHost(ProgramDirectory() + "samplehost.exe");
-        HWND w = ending == Pick ? RunCommand(IDC_PICK_WINDOW, "HOOK:95") : RunCommand(IDC_SELECT_AREA, "CAPTURE:95");
+        HWND w = ending == Pick ? StartPick() : RunCommand(IDC_SELECT_AREA, "CAPTURE:95");
         ASSERT_TRUE(w != NULL) << ending;
         CloseHost();
         if (ending == Capture) {
@@ -1335,8 +1340,7 @@ TEST_F(WithSampleHost, FailuresShowInTheStatusLine)
     // result. Mouse: SetCursorPos + SendMessageTimeoutA.
     HWND target = CreateTarget();
     ASSERT_TRUE(target != NULL);
-    SetCursorPos(150, 600);
-    HWND pick = RunCommand(IDC_PICK_WINDOW, "HOOK:95");
+    HWND pick = StartPick();
     ASSERT_TRUE(pick != NULL);
     RECT w;
     GetWindowRect(target, &w);

@@ -158,6 +158,10 @@ if [ -n "$interactive" ]; then
     "$WINE" "$host_exe" || status=$?
 else
     echo "The sample host of areacap:"
+    # The prefix's programs start afresh: the folder window that Wine's shell
+    # opened for the new group would be in the pictures.
+    wine_prefix_stop
+    wine_prefix_start
     rm -rf "$demo/host-shots"
     mkdir -p "$demo/host-shots"
     "$WINE" "$top/build/win64/bin/host_demo_driver.exe" "$(winpath "$host_exe")" \

@@ -150,8 +150,12 @@ static void PollSession(HWND window)
         SetStatus(window, "areacap did not open its command window.");
         break;
     case SessionEvent::Ended:
+        // Nothing comes when the window closed before it was picked, or when
+        // areacap could not open its window.
         if (!answerReceived)
-            SetStatus(window, "areacap ended without a result (the window closed before it was picked?).");
+            SetStatus(window, runningCommand == IDM_PICK_WINDOW
+                                  ? "areacap ended without a result: the window closed before it was picked."
+                                  : "areacap ended without a result.");
         break;
     }
     KillTimer(window, kPollTimer);

@@ -205,7 +205,7 @@ protected:
 
     void TearDown() override
     {
-        EndAreacap(&process);
+        EndProgram(&process);
         StopTestHost();
         PumpFor(100);
     }
@@ -354,7 +354,7 @@ protected:
 
     void TearDown() override
     {
-        EndAreacap(&process);
+        EndProgram(&process);
         CloseHost();
         PumpFor(100);
     }
@@ -380,7 +380,7 @@ protected:
             return;
         PostMessageA(host, WM_CLOSE, 0, 0);
         EXPECT_EQ(0, WaitForExit(hostProcess, 10000)) << "the sample host ends";
-        EndAreacap(&hostProcess);
+        EndProgram(&hostProcess);
         host = NULL;
     }
 
@@ -456,7 +456,8 @@ protected:
             return ::testing::AssertionFailure() << "no file name box";
         DWORD_PTR result;
         SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
         return StatusBecomes("Saved as " + path + ".");
     }
 };
@@ -486,7 +487,7 @@ TEST_F(Areacap, SecondCopyEndsAtOnceAndUnknownCommandChangesNothing)
     PROCESS_INFORMATION second;
     ASSERT_TRUE(StartAreacap(&second));
     EXPECT_EQ(0, WaitForExit(second, 5000));
-    EndAreacap(&second);
+    EndProgram(&second);
     EXPECT_EQ(-1, WaitForExit(process, 200)) << "the first copy keeps running";
 
     // Neither a sent nor a posted unknown command starts anything.
@@ -532,7 +533,7 @@ TEST_F(Areacap, OnlyTheLowWordOfTheCommandCounts)
         PostKey(w, VK_ESCAPE);
         EXPECT_EQ(0, Exit()) << c.windowClass;
         EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}})) << c.windowClass;
-        EndAreacap(&process);
+        EndProgram(&process);
     }
 }
 
@@ -1142,7 +1143,7 @@ TEST_F(Areacap, PickFrameOnATargetWaitingToRepaintStaysWholeAndIsErased)
         EXPECT_EQ(0, Exit()) << firstFrame;
         EXPECT_TRUE(LogIs({{WM_COMMAND, kCancel, 0}})) << firstFrame;
         EXPECT_TRUE(SameScreen(before, WholeScreen())) << firstFrame;
-        EndAreacap(&process);
+        EndProgram(&process);
         ClearHostLog();
     }
     DestroyWindow(target);
@@ -1189,7 +1190,7 @@ TEST_F(Areacap, EachPlaceHasItsCursor)
     EXPECT_EQ(outside, cursor());
     PostKey(tool, VK_ESCAPE);
     EXPECT_EQ(0, Exit());
-    EndAreacap(&process);
+    EndProgram(&process);
 
     // The pick mode shows its camera from the start and keeps it while the
     // frame moves from window to window.
@@ -1275,7 +1276,8 @@ TEST_F(WithSampleHost, ShowsThePickedWindow)
     GetClientRect(target, &c);
     MapWindowPoints(target, NULL, reinterpret_cast<POINT *>(&c), 2);
     char expected[256];
-    snprintf(expected, sizeof expected, "Window %08lX\nClass: AreacapTestTarget\nTitle: target\nClient area at (%ld, %ld), %ld x %ld",
+    snprintf(expected, sizeof expected,
+             "Window %08lX\nClass: AreacapTestTarget\nTitle: target\nClient area at (%ld, %ld), %ld x %ld",
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(target)), c.left, c.top, c.right - c.left,
              c.bottom - c.top);
     EXPECT_EQ(expected, ControlText(host, IDC_RESULT));
@@ -1329,7 +1331,7 @@ TEST_F(WithSampleHost, ClosedDuringAModeItLeavesAreacapToEndNormally)
             MouseStep(w, WM_LBUTTONUP, t.left + 100, t.top + 60);
         }
         EXPECT_EQ(0, Exit()) << ending;
-        EndAreacap(&process);
+        EndProgram(&process);
     }
     DestroyWindow(target);
 }
@@ -1350,9 +1352,9 @@ TEST_F(WithSampleHost, FailuresShowInTheStatusLine)
     DWORD_PTR result;
     SendMessageTimeoutA(pick, WM_LBUTTONUP, 0, 0, SMTO_NORMAL, 5000, &result);
     EXPECT_EQ(0, Exit());
-    EXPECT_TRUE(StatusBecomes("areacap ended without a result (the window closed before it was picked?)."));
+    EXPECT_TRUE(StatusBecomes("areacap ended without a result: the window closed before it was picked."));
     EXPECT_EQ("No result yet.", ControlText(host, IDC_RESULT));
-    EndAreacap(&process);
+    EndProgram(&process);
 
     // A host without areacap.exe beside it says so.
     CloseHost();

@@ -211,7 +211,7 @@ long WaitForExit(const PROCESS_INFORMATION &process, DWORD timeoutMs)
     }
 }
 
-void EndAreacap(PROCESS_INFORMATION *process)
+void EndProgram(PROCESS_INFORMATION *process)
 {
     if (!process->hProcess)
         return;

@@ -41,7 +41,7 @@ bool OpenWindowProcess(HWND window, PROCESS_INFORMATION *process);
 // thread's messages); returns its exit code, or -1 when it is still running.
 long WaitForExit(const PROCESS_INFORMATION &process, DWORD timeoutMs);
 // Ends a process that is still running and closes its handles.
-void EndAreacap(PROCESS_INFORMATION *process);
+void EndProgram(PROCESS_INFORMATION *process);
 // The text of a control of another program's window.
 std::string ControlText(HWND window, int id);
 

@@ -138,9 +138,11 @@ int main(int argc, char** argv)
     }
     text = WaitForWindow("Notepad", 30000);
     PROCESS_INFORMATION hostProcess = {};
-    if (text == nullptr || !StartProgram(argv[1], &hostProcess) || (host = WaitForWindow("VELD:NIMBA", 30000)) == nullptr) {
+    if (text == nullptr || !StartProgram(argv[1], &hostProcess) ||
+        (host = WaitForWindow("VELD:NIMBA", 30000)) == nullptr) {
         printf(text == nullptr ? "Notepad did not open its window\n" : "the sample host did not start\n");
-        EndAreacap(&notepad);
+        EndProgram(&hostProcess);
+        EndProgram(&notepad);
         return 1;
     }
     SetWindowPos(text, nullptr, kNotepad.left, kNotepad.top, kNotepad.right - kNotepad.left,
@@ -157,7 +159,7 @@ int main(int argc, char** argv)
         ok = false;
     }
     WaitForExit(notepad, 10000);
-    EndAreacap(&hostProcess);
-    EndAreacap(&notepad);
+    EndProgram(&hostProcess);
+    EndProgram(&notepad);
     return ok ? 0 : 1;
 }

@@ -80,6 +80,12 @@ bool SelectArea()
     if (!WaitForStatus("Area captured."))
         return false;
     printf("the host shows: %s\n", ControlText(host, IDC_RESULT).c_str());
+    // Once areacap has ended (the host's commands are available again), the
+    // host is made the active window: which window Wine activates when
+    // areacap's windows go varies.
+    for (int i = 0; i < 600 && !IsWindowEnabled(GetDlgItem(host, IDC_PICK_WINDOW)); i++)
+        PumpFor(50);
+    SetForegroundWindow(host);
     PumpFor(500);
     RECT r;
     GetWindowRect(host, &r);

@@ -28,7 +28,7 @@ host:
 
 dist: win32 win64 host
 	@mkdir -p dist/win32 dist/win64 dist/host
-	@for p in install areacap arjx distcheck distpack; do \
+	@for p in install areacap samplehost arjx distcheck distpack; do \
 	  if [ -f $(BUILD)/win32/bin/$$p.exe ]; then cp $(BUILD)/win32/bin/$$p.exe dist/win32/; fi; \
 	  if [ -f $(BUILD)/win64/bin/$$p.exe ]; then cp $(BUILD)/win64/bin/$$p.exe dist/win64/; fi; \
 	done

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Packs the sample product with distpack and runs install.exe (64-bit build,
-# under wine64) on the distribution.
-# With a display it runs interactively; without one it runs on a private
-# Xvfb display, driven through its dialogs by demo_driver, and saves
+# under wine64) on the distribution; then runs the sample host of areacap
+# (samplehost.exe beside areacap.exe).
+# With a display both run interactively; without one they run on a private
+# Xvfb display, driven by demo_driver and host_demo_driver, and save
 # screenshots into docs/screenshots. Either way it prints the installed
 # files and the Start-menu items that Program Manager's DDE server made.
 #
@@ -73,6 +74,15 @@ demo_drive() {
     "$WINE" "$dir/bin/demo_driver.exe" "$DISK1" "$DISK2" "$(winpath "$dir/shots")"
 }
 
+# demo_shots DIR: the screenshots in DIR (BMP) into docs/screenshots (PNG).
+demo_shots() {
+    mkdir -p "$shots"
+    for bmp in "$1"/*.bmp; do
+        [ -f "$bmp" ] || continue
+        convert "$bmp" -strip -define png:exclude-chunks=date,time "$shots/$(basename "${bmp%.bmp}").png"
+    done
+}
+
 # demo_list_installed DRIVE_C: one line per installed file (path, size,
 # date); fails when nothing was installed.
 demo_list_installed() {
@@ -128,11 +138,7 @@ if [ -n "$interactive" ]; then
     "$WINE" "${DISK1}install.exe" || status=$?
 else
     demo_drive "$demo" || status=$?
-    mkdir -p "$shots"
-    for bmp in "$demo"/shots/*.bmp; do
-        [ -f "$bmp" ] || continue
-        convert "$bmp" -strip -define png:exclude-chunks=date,time "$shots/$(basename "${bmp%.bmp}").png"
-    done
+    demo_shots "$demo/shots"
     echo "screenshots saved in docs/screenshots/"
 fi
 
@@ -142,4 +148,25 @@ demo_list_installed "$drive_c" || status=1
 echo
 echo "Start-menu items:"
 demo_list_menu "$drive_c"
+
+# The sample host of areacap, with one of the sample's texts in Notepad to
+# pick and capture.
+echo
+host_exe="$top/dist/win64/samplehost.exe"
+if [ -n "$interactive" ]; then
+    echo "Running the sample host of areacap on your display; close it when done."
+    "$WINE" "$host_exe" || status=$?
+else
+    echo "The sample host of areacap:"
+    # The prefix's programs start afresh: the folder window that Wine's shell
+    # opened for the new group would be in the pictures.
+    wine_prefix_stop
+    wine_prefix_start
+    rm -rf "$demo/host-shots"
+    mkdir -p "$demo/host-shots"
+    "$WINE" "$top/build/win64/bin/host_demo_driver.exe" "$(winpath "$host_exe")" \
+        "$(winpath "$sample/product/docs/guide/usage.txt")" "$(winpath "$demo/host-shots")" || status=$?
+    demo_shots "$demo/host-shots"
+    echo "screenshots saved in docs/screenshots/"
+fi
 exit $status

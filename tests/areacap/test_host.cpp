@@ -132,15 +132,40 @@ std::string ProgramDirectory()
     return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
 }
 
-bool StartAreacap(PROCESS_INFORMATION *process)
+bool StartProgram(const std::string &exe, PROCESS_INFORMATION *process)
 {
-    std::string exe = ProgramDirectory() + "areacap.exe";
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     ZeroMemory(process, sizeof *process);
     return CreateProcessA(exe.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, process) != 0;
+}
+
+bool StartAreacap(PROCESS_INFORMATION *process)
+{
+    return StartProgram(ProgramDirectory() + "areacap.exe", process);
+}
+
+bool OpenWindowProcess(HWND window, PROCESS_INFORMATION *process)
+{
+    ZeroMemory(process, sizeof *process);
+    DWORD id = 0;
+    if (!GetWindowThreadProcessId(window, &id))
+        return false;
+    process->hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id);
+    process->dwProcessId = id;
+    return process->hProcess != NULL;
+}
+
+std::string ControlText(HWND window, int id)
+{
+    char text[1024];
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_NORMAL, 5000, &n))
+        return std::string();
+    return std::string(text, n < sizeof text ? n : 0);
 }
 
 void PumpFor(DWORD ms)
@@ -154,6 +179,21 @@ void PumpFor(DWORD ms)
         }
         MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
     } while (GetTickCount() - start < ms);
+}
+
+void MouseStep(HWND window, UINT message, int x, int y)
+{
+    // Setting the cursor where it already is may still bring a mouse move of
+    // its own, which would count as a drag.
+    POINT at;
+    if (!GetCursorPos(&at) || at.x != x || at.y != y) {
+        SetCursorPos(x, y);
+        PumpFor(120);
+    }
+    DWORD_PTR result;
+    SendMessageTimeoutA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, 0, SMTO_NORMAL, 5000,
+                        &result);
+    PumpFor(120);
 }
 
 long WaitForExit(const PROCESS_INFORMATION &process, DWORD timeoutMs)
@@ -171,7 +211,7 @@ long WaitForExit(const PROCESS_INFORMATION &process, DWORD timeoutMs)
     }
 }
 
-void EndAreacap(PROCESS_INFORMATION *process)
+void EndProgram(PROCESS_INFORMATION *process)
 {
     if (!process->hProcess)
         return;
@@ -180,7 +220,8 @@ void EndAreacap(PROCESS_INFORMATION *process)
         WaitForSingleObject(process->hProcess, 5000);
     }
     CloseHandle(process->hProcess);
-    CloseHandle(process->hThread);
+    if (process->hThread)
+        CloseHandle(process->hThread);
     ZeroMemory(process, sizeof *process);
 }
 

@@ -229,10 +229,14 @@ struct CodedEntry {
     std::vector<uint8_t> bytes;
 };
 
-// Files up to this size are coded ahead, in memory; the helpers run at most
-// this many files ahead of the archive per thread.
+// Files up to this size are coded ahead, in memory. A helper takes another
+// file while fewer than this many files and bytes wait for their turn, so
+// that the others go on while one codes a large file; the file the archive
+// waits for is always taken. Memory stays below HELD_BYTES_LIMIT plus one
+// file's coded data per thread.
 const int64_t CODED_AHEAD_LIMIT = 4 << 20;
-const int FILES_AHEAD_PER_THREAD = 2;
+const int FILES_AHEAD_LIMIT = 64;
+const int64_t HELD_BYTES_LIMIT = 16 << 20;
 
 struct Batch {
     ArchiveWriter* archive;
@@ -244,7 +248,7 @@ struct Batch {
     std::condition_variable changed;
     int nextToCode = 0;  // the next file a helper takes
     int added = 0;       // files in the archive so far
-    int ahead;           // how far past `added` the helpers may take files
+    int64_t held = 0;    // bytes coded ahead that wait for their turn
     bool stopping = false;
 };
 
@@ -284,7 +288,10 @@ void RunHelper(Batch& b)
     Compressor* c = NewCompressor();
     std::unique_lock<std::mutex> hold(b.lock);
     for (;;) {
-        b.changed.wait(hold, [&] { return b.stopping || b.nextToCode >= b.count || b.nextToCode < b.added + b.ahead; });
+        b.changed.wait(hold, [&] {
+            return b.stopping || b.nextToCode >= b.count || b.nextToCode == b.added ||
+                   (b.nextToCode < b.added + FILES_AHEAD_LIMIT && b.held < HELD_BYTES_LIMIT);
+        });
         if (b.stopping || b.nextToCode >= b.count)
             break;
         int i = b.nextToCode++;
@@ -298,6 +305,7 @@ void RunHelper(Batch& b)
         entry.failed = !ok;
         if (!ok)
             entry.error = error;
+        b.held += (int64_t)entry.bytes.size();
         entry.done = true;
         b.changed.notify_all();
     }
@@ -346,7 +354,6 @@ bool AddFilesToArchive(ArchiveWriter* a, const FileToAdd* files, int count, int 
     b.count = count;
     b.method = method;
     b.coded.resize((size_t)count);
-    b.ahead = threads * FILES_AHEAD_PER_THREAD;
     std::vector<std::thread> helpers;
     try {
         helpers.reserve((size_t)threads);
@@ -365,6 +372,7 @@ bool AddFilesToArchive(ArchiveWriter* a, const FileToAdd* files, int count, int 
             b.changed.wait(hold, [&] { return entry.done; });
         }
         AddedEntry* into = added != nullptr ? &added[i] : nullptr;
+        int64_t held = (int64_t)entry.bytes.size();
         if (entry.failed) {
             snprintf(error, WRITER_ERROR_SIZE, "%s", entry.error.c_str());
             ok = false;
@@ -377,6 +385,7 @@ bool AddFilesToArchive(ArchiveWriter* a, const FileToAdd* files, int count, int 
             *failed = i;
         std::lock_guard<std::mutex> hold(b.lock);
         b.added = i + 1;
+        b.held -= held;
         b.stopping = !ok;
         b.changed.notify_all();
     }

@@ -41,8 +41,8 @@ struct FileToAdd {
 
 // Adds the files in order, as AddFileToArchive would one by one, with the
 // same bytes; `threads` helper threads code the files of up to 4 MB ahead
-// of their turn, a few files ahead each, keeping their data in memory until
-// it comes (larger files are coded in their turn). Fills added[i] when
+// of their turn, keeping up to 16 MB of coded data in memory until their
+// turn comes (larger files are coded in their turn). Fills added[i] when
 // added is not null. On failure, *failed is the index of the file that the
 // error names; the files before it are in the archive.
 bool AddFilesToArchive(ArchiveWriter* archive, const FileToAdd* files, int count, int method,

@@ -1,6 +1,7 @@
 #include "authoring/arjx/archive_builder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -152,6 +153,20 @@ bool MatchesGlob(const char* glob, const char* name)
     while (*glob == '*')
         ++glob;
     return *glob == '\0';
+}
+
+bool SourceDateEpoch(long long* seconds)
+{
+    *seconds = -1;
+    const char* epoch = getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || epoch[0] == '\0')
+        return true;
+    char* end;
+    long long value = strtoll(epoch, &end, 10);
+    if (*end != '\0' || value < 0)
+        return false;
+    *seconds = value;
+    return true;
 }
 
 bool BuildArchive(const BuildRequest& r, FILE* out, BuildSummary* summary, std::string* error)

@@ -30,6 +30,11 @@ struct BuildSummary {
 // leaves no archive (an existing one stays as it was) and returns false.
 bool BuildArchive(const BuildRequest& request, FILE* out, BuildSummary* summary, std::string* error);
 
+// SOURCE_DATE_EPOCH, the moment (seconds since 1970) that makes rebuilt
+// archives and diskettes the same bytes: *seconds is its value, or -1 when
+// it is not set. False when it is set but not a number of seconds.
+bool SourceDateEpoch(long long* seconds);
+
 // Whether name matches the glob ('*', '?' and '[...]' with ranges and '!'
 // or '^' for "none of"), without regard to case; '*' also matches '/'.
 bool MatchesGlob(const char* glob, const char* name);

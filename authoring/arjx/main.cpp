@@ -48,33 +48,19 @@ static bool ParseCreate(int argc, char** argv, BuildRequest& r)
     return !r.paths.empty();
 }
 
-// The main header's time from SOURCE_DATE_EPOCH (seconds since 1970), for
-// archives that do not change when rebuilt later; 0 (the newest entry's)
-// when it is not set. False when it is not a number.
-static bool HeaderTimeFromEnvironment(uint32_t& time)
-{
-    time = 0;
-    const char* epoch = getenv("SOURCE_DATE_EPOCH");
-    if (epoch == nullptr || epoch[0] == '\0')
-        return true;
-    char* end;
-    long long seconds = strtoll(epoch, &end, 10);
-    if (*end != '\0' || seconds < 0)
-        return false;
-    time = LocalDosDateTime(seconds);
-    return true;
-}
-
 int main(int argc, char** argv)
 {
     if (argc >= 4 && strcmp(argv[1], "-c") == 0) {
         BuildRequest r;
         if (!ParseCreate(argc, argv, r))
             return Usage();
-        if (!HeaderTimeFromEnvironment(r.headerTime)) {
+        long long epoch;
+        if (!SourceDateEpoch(&epoch)) {
             fprintf(stderr, "arjx: SOURCE_DATE_EPOCH is not a number of seconds\n");
             return 1;
         }
+        if (epoch >= 0)
+            r.headerTime = LocalDosDateTime(epoch);
         std::string error;
         if (BuildArchive(r, stdout, nullptr, &error))
             return 0;

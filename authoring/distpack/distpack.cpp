@@ -121,11 +121,9 @@ long long ModificationTime(const std::string& path)
 // else the newest of the inputs, never before 1980.
 long long DistributionTime(const std::vector<std::string>& inputs, const std::vector<ArchivePlan>& archives)
 {
-    long long when = 0;
-    const char* epoch = getenv("SOURCE_DATE_EPOCH");
-    if (epoch != nullptr && *epoch != '\0') {
-        when = atoll(epoch);
-    } else {
+    long long when;
+    if (!SourceDateEpoch(&when) || when < 0) {
+        when = 0;
         for (const std::string& input : inputs)
             when = std::max(when, ModificationTime(input));
         for (const ArchivePlan& a : archives)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "authoring/arjx/archive_builder.h"
 #include "authoring/distpack/distpack.h"
 #include "install/script/transfer_sizes.h"
 
@@ -77,6 +78,11 @@ int main(int argc, char** argv)
     }
     if (positional.size() != 3)
         return Usage();
+    long long epoch;
+    if (!SourceDateEpoch(&epoch)) {
+        fprintf(stderr, "distpack: SOURCE_DATE_EPOCH is not a number of seconds\n");
+        return 2;
+    }
     if (options.images && options.format.kilobytes == 0) {
         fprintf(stderr, "distpack: --images needs a diskette format (%s is none)\n", options.format.name.c_str());
         return 2;

@@ -16,9 +16,9 @@ bool PackProductFolder(const std::string& folder, const std::string& path, int m
     request.paths = {folder};
     request.textGlobs = textGlobs;
     request.method = method;
-    const char* epoch = getenv("SOURCE_DATE_EPOCH");
-    if (epoch != nullptr && *epoch != '\0')
-        request.headerTime = LocalDosDateTime(atoll(epoch));
+    long long epoch;
+    if (SourceDateEpoch(&epoch) && epoch >= 0)
+        request.headerTime = LocalDosDateTime(epoch);
     return BuildArchive(request, nullptr, summary, error);
 }
 

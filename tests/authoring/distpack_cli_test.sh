@@ -138,6 +138,8 @@ expect_error "mine exists" src/install.ini src/product mine --installer installe
 
 "$distpack" >/dev/null 2>&1
 [ $? = 2 ] || fail "usage error did not exit 2"
+SOURCE_DATE_EPOCH=yesterday "$distpack" src/install.ini src/product epoch.out --installer installer.exe >/dev/null 2>&1
+[ $? = 2 ] && [ ! -e epoch.out ] || fail "a SOURCE_DATE_EPOCH that is not a number was taken"
 
 [ $failures = 0 ] && echo "all distpack checks passed"
 exit $failures

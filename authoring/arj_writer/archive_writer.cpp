@@ -179,17 +179,25 @@ static bool CompleteEntry(ArchiveWriter* a, int64_t entryStart, EntryFields& e, 
     return true;
 }
 
+// Checks the entry and opens its file; -1 with the reason in error.
+static int OpenEntrySource(const char* sourcePath, const char* name, int method, SourceFileInfo* info,
+                           char* error)
+{
+    if (!CheckEntry(sourcePath, name, method, error))
+        return -1;
+    int source = OpenSourceFile(sourcePath, info);
+    if (source == -1)
+        SetError(error, "Cannot read '%s': %s", sourcePath, LastFileError());
+    return source;
+}
+
 bool AddFileToArchive(ArchiveWriter* a, const char* sourcePath, const char* name, bool text,
                       int method, AddedEntry* added, char* error)
 {
-    if (!CheckEntry(sourcePath, name, method, error))
-        return false;
     SourceFileInfo info;
-    int source = OpenSourceFile(sourcePath, &info);
-    if (source == -1) {
-        SetError(error, "Cannot read '%s': %s", sourcePath, LastFileError());
+    int source = OpenEntrySource(sourcePath, name, method, &info, error);
+    if (source == -1)
         return false;
-    }
     // The header's place first; it is filled in when the data are known.
     int64_t entryStart = OutputPosition(a->out);
     EntryFields e = {name, 0, (uint8_t)(text ? 1 : 0), info.dosDateTime, 0, 0, 0, info.attributes};
@@ -256,13 +264,9 @@ struct Batch {
 bool CodeAhead(Batch& b, Compressor& c, int i, CodedEntry& entry, char* error)
 {
     const FileToAdd& f = b.files[i];
-    if (!CheckEntry(f.sourcePath, f.name, b.method, error))
+    int source = OpenEntrySource(f.sourcePath, f.name, b.method, &entry.info, error);
+    if (source == -1)
         return false;
-    int source = OpenSourceFile(f.sourcePath, &entry.info);
-    if (source == -1) {
-        SetError(error, "Cannot read '%s': %s", f.sourcePath, LastFileError());
-        return false;
-    }
     bool ok = true;
     if (entry.info.size > CODED_AHEAD_LIMIT) {
         entry.inTurn = true;
